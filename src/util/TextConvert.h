@@ -1,0 +1,22 @@
+// Small conversions between values and their texts.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace celdara {
+
+std::string BoolToText(bool value);
+// "0"/"1" exactly, or "false"/"true" in any letter case; anything else gives `defaultValue`.
+bool TextToBool(std::string_view text, bool defaultValue);
+
+// The time separator of the current LC_TIME locale (":" when it names none).
+char LocaleTimeSeparator();
+
+// Formats `time`, a count of days, as H:MM:SS[.fff] with `decimals` digits (at most 7).
+// Without `wholeDays` only the time of day (the fraction of the day) is shown.
+std::string DurationToText(int decimals, bool wholeDays, double time);
+// The same with an explicit separator; the other form passes LocaleTimeSeparator().
+std::string DurationToText(int decimals, bool wholeDays, double time, char separator);
+
+} // namespace celdara
