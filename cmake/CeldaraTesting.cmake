@@ -3,18 +3,21 @@ find_package(GTest REQUIRED)
 include(GoogleTest)
 
 # celdara_layer_tests(<layer> SOURCES <files...> LIBS <targets...> [QT])
-# QT runs the cases on the offscreen platform so that no display is needed.
+# QT gives the binary a main that creates a QApplication on the offscreen platform (the
+# layer must have found Qt6 Widgets first); others use GoogleTest's own main.
 function(celdara_layer_tests layer)
     cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS" ${ARGN})
     set(target ${layer}_tests)
-    add_executable(${target} ${ARG_SOURCES})
-    target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
-    set(env "")
     if(ARG_QT)
-        set(env ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+        add_executable(${target} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/QtTestMain.cpp)
+        target_link_libraries(${target} PRIVATE ${ARG_LIBS} Qt6::Widgets GTest::gtest GTest::gmock)
+    else()
+        add_executable(${target} ${ARG_SOURCES})
+        target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
     endif()
+    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     gtest_discover_tests(${target}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES LABELS ${layer} ${env})
+        PROPERTIES LABELS ${layer})
 endfunction()
