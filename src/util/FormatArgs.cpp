@@ -121,9 +121,14 @@ std::string FormatArgs(std::string_view pattern, std::span<const FormatArg> args
             while (j < pattern.size() && IsDigit(pattern[j]))
                 ++j;
             number = pattern.substr(numberStart, j - numberStart);
-        } else if (!fillRun.empty()) {
-            // A fill run without a width is no reference: "%-1" is a "%" and text.
-            number = {};
+        } else {
+            // Without a width there is no fill run either: "%01" is argument 1, while
+            // "%-1" is no reference at all.
+            j = fillStart;
+            while (j < pattern.size() && IsDigit(pattern[j]))
+                ++j;
+            number = pattern.substr(fillStart, j - fillStart);
+            fillRun.clear();
         }
         if (number.empty() || fillRun.size() > kMaxFillRun) {
             out += '%';

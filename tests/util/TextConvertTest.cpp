@@ -1,0 +1,58 @@
+#include "util/TextConvert.h"
+
+#include <clocale>
+#include <gtest/gtest.h>
+
+namespace celdara {
+namespace {
+
+TEST(BoolTextTest, AcceptsOnlyTheKnownSpellings) {
+    EXPECT_EQ(BoolToText(true), "1");
+    EXPECT_EQ(BoolToText(false), "0");
+    EXPECT_TRUE(TextToBool("1", false));
+    EXPECT_FALSE(TextToBool("0", true));
+    EXPECT_TRUE(TextToBool("TRUE", false));
+    EXPECT_TRUE(TextToBool("tRuE", false));
+    EXPECT_FALSE(TextToBool("False", true));
+    EXPECT_TRUE(TextToBool("yes", true));
+    EXPECT_FALSE(TextToBool("yes", false));
+    EXPECT_FALSE(TextToBool(" 1", false));
+    EXPECT_TRUE(TextToBool("", true));
+    EXPECT_TRUE(TextToBool("truex", true));
+    EXPECT_FALSE(TextToBool("truex", false));
+}
+
+double TimeOfDay(int h, int m, double s) {
+    return (h * 3600 + m * 60 + s) / 86400.0;
+}
+
+TEST(DurationToTextTest, FormatsTheTimeOfDay) {
+    EXPECT_EQ(DurationToText(3, false, TimeOfDay(9, 5, 3.1234), ':'), "9:05:03.123");
+    EXPECT_EQ(DurationToText(3, false, TimeOfDay(14, 5, 3.12), ':'), "14:05:03.120");
+    EXPECT_EQ(DurationToText(0, false, TimeOfDay(0, 0, 0), '.'), "0.00.00");
+    // The whole days of a date are dropped unless asked for.
+    EXPECT_EQ(DurationToText(0, false, 46000 + TimeOfDay(1, 2, 3), ':'), "1:02:03");
+    EXPECT_EQ(DurationToText(0, true, 2 + TimeOfDay(1, 2, 3), ':'), "49:02:03");
+}
+
+TEST(DurationToTextTest, RoundingThatReachesASecondCarries) {
+    EXPECT_EQ(DurationToText(2, false, TimeOfDay(0, 59, 59.999), ':'), "1:00:00.00");
+    EXPECT_EQ(DurationToText(0, false, TimeOfDay(0, 0, 1.6), ':'), "0:00:02");
+}
+
+TEST(DurationToTextTest, LimitsDecimalsAndRange) {
+    EXPECT_EQ(DurationToText(12, true, TimeOfDay(0, 0, 1.5), ':'), "0:00:01.5000000");
+    // Clamped to two thousand million seconds: at most six hour digits.
+    EXPECT_EQ(DurationToText(0, true, 1e9, ':'), "555555:33:20");
+    EXPECT_EQ(DurationToText(0, true, -1e9, ':'), "-555555:33:20");
+    EXPECT_EQ(DurationToText(0, true, std::numeric_limits<double>::quiet_NaN(), ':'), "0:00:00");
+}
+
+TEST(DurationToTextTest, UsesTheLocaleSeparator) {
+    std::setlocale(LC_TIME, "C");
+    EXPECT_EQ(LocaleTimeSeparator(), ':');
+    EXPECT_EQ(DurationToText(0, false, TimeOfDay(9, 5, 3)), "9:05:03");
+}
+
+} // namespace
+} // namespace celdara
