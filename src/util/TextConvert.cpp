@@ -30,6 +30,37 @@ bool TextToBool(std::string_view text, bool defaultValue) {
     return defaultValue;
 }
 
+int TextToInt(std::string_view text, int defaultValue) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        negative = text[i++] == '-';
+    if (i == text.size())
+        return defaultValue;
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return defaultValue;
+        value = value * 10 + (text[i] - '0');
+        if (value > 2147483648LL)
+            return defaultValue;
+    }
+    if (negative)
+        value = -value;
+    if (value > 2147483647LL)
+        return defaultValue;
+    return static_cast<int>(value);
+}
+
+std::string_view Trim(std::string_view text) {
+    auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
 char LocaleTimeSeparator() {
     // The locale's time format, e.g. "%H:%M:%S" or "%H.%M.%S": the separator is the first
     // literal character after the hour conversion.

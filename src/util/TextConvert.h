@@ -10,6 +10,13 @@ std::string BoolToText(bool value);
 // "0"/"1" exactly, or "false"/"true" in any letter case; anything else gives `defaultValue`.
 bool TextToBool(std::string_view text, bool defaultValue);
 
+// The whole text as a decimal integer with an optional sign; `defaultValue` when it is
+// not one or does not fit into 32 bits.
+int TextToInt(std::string_view text, int defaultValue);
+
+// The text without leading and trailing characters of codes up to 32.
+std::string_view Trim(std::string_view text);
+
 // The time separator of the current LC_TIME locale (":" when it names none).
 char LocaleTimeSeparator();
 

@@ -22,6 +22,26 @@ TEST(BoolTextTest, AcceptsOnlyTheKnownSpellings) {
     EXPECT_FALSE(TextToBool("truex", false));
 }
 
+TEST(TextToIntTest, TakesOnlyAWholeDecimalNumberThatFits) {
+    EXPECT_EQ(TextToInt("42", -1), 42);
+    EXPECT_EQ(TextToInt("-7", 0), -7);
+    EXPECT_EQ(TextToInt("+7", 0), 7);
+    EXPECT_EQ(TextToInt("2147483647", 0), 2147483647);
+    EXPECT_EQ(TextToInt("-2147483648", 0), -2147483647 - 1);
+    EXPECT_EQ(TextToInt("2147483648", -1), -1);
+    EXPECT_EQ(TextToInt("99999999999999999999", -1), -1);
+    EXPECT_EQ(TextToInt("", -1), -1);
+    EXPECT_EQ(TextToInt("-", -1), -1);
+    EXPECT_EQ(TextToInt("1 ", -1), -1);
+    EXPECT_EQ(TextToInt("1,2", -1), -1);
+}
+
+TEST(TrimTest, RemovesBlanksAndControlCharactersAtBothEnds) {
+    EXPECT_EQ(Trim("\r\n +CSQ: 1,2 \t\r"), "+CSQ: 1,2");
+    EXPECT_EQ(Trim(" \x01 "), "");
+    EXPECT_EQ(Trim("a"), "a");
+}
+
 double TimeOfDay(int h, int m, double s) {
     return (h * 3600 + m * 60 + s) / 86400.0;
 }

@@ -1,0 +1,49 @@
+// What one poll cycle learned about the modem. Every value has its own validity flag: the
+// flag, not the value, tells whether the value belongs to the current cycle.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace celdara {
+
+struct TCellInfo {
+    bool Valid = false;
+    std::int32_t Channel = 0;
+    std::int32_t Rssi = 0; // receive level on the 0..63 scale
+    std::int32_t Dbm = 0;
+    std::int32_t C1 = 0; // cell selection criterion
+    std::int32_t Mcc = 0;
+    std::int32_t Mnc = 0;
+
+    bool operator==(const TCellInfo&) const = default;
+};
+
+// Row 0 is the serving cell, rows 1..6 the neighbours.
+inline constexpr int kServingCellRow = 0;
+inline constexpr int kNeighbourCellCount = 6;
+inline constexpr int kCellRowCount = 1 + kNeighbourCellCount;
+
+struct TModemStatus {
+    std::int32_t Level = 0; // percent, 0..96
+    bool LevelValid = false;
+    std::int32_t BitErrors = 0; // class 0..7
+    bool BitErrorsValid = false;
+    std::int32_t RegState = 0; // 0..5, or -1 for a value outside that range
+    bool RegStateValid = false;
+    std::int32_t Activity = 0; // 0, 3 or 4, or -1 for any other value
+    bool ActivityValid = false;
+    std::string OperatorName;
+    bool OperatorNameValid = false;
+    std::string OperatorCode; // country and network code as one digit string
+    bool OperatorCodeValid = false;
+    std::array<TCellInfo, kCellRowCount> Cells{};
+
+    bool operator==(const TModemStatus&) const = default;
+};
+
+// Marks every value and every cell row invalid; the values themselves stay.
+void ClearModemStatus(TModemStatus& status);
+
+} // namespace celdara

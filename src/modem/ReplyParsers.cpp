@@ -1,0 +1,154 @@
+#include "modem/ReplyParsers.h"
+
+#include "util/TextConvert.h"
+#include "util/TextCut.h"
+
+#include <string>
+
+namespace celdara {
+
+namespace {
+
+constexpr auto npos = std::string_view::npos;
+
+// The integer written between two positions (exclusive), blanks around it ignored.
+int NumberBetween(std::string_view line, std::size_t from, std::size_t to, int defaultValue) {
+    return TextToInt(Trim(line.substr(from + 1, to - from - 1)), defaultValue);
+}
+
+constexpr int kMissingField = -9999;
+
+int CutCellInteger(std::string& text) {
+    int value = CutInteger(text, kMissingField);
+    CutSpaces(text);
+    return value;
+}
+
+void SkipCellToken(std::string& text) {
+    CutToken(text, kTokenDelimiters);
+    CutSpaces(text);
+}
+
+// Reads channel, rssi, dBm, MCC and MNC, skips `skipped` tokens and reads C1. The cell
+// counts only when the first five numbers are all there.
+void ParseCellLine(std::string_view line, int skipped, TCellInfo& cell) {
+    std::string text(Trim(line));
+    TCellInfo read;
+    read.Channel = CutCellInteger(text);
+    read.Rssi = CutCellInteger(text);
+    read.Dbm = CutCellInteger(text);
+    read.Mcc = CutCellInteger(text);
+    read.Mnc = CutCellInteger(text);
+    for (int i = 0; i < skipped; ++i)
+        SkipCellToken(text);
+    read.C1 = CutCellInteger(text);
+
+    for (int v : {read.Channel, read.Rssi, read.Dbm, read.Mcc, read.Mnc}) {
+        if (v == kMissingField) {
+            cell.Valid = false;
+            return;
+        }
+    }
+    read.Valid = true;
+    cell = read;
+}
+
+} // namespace
+
+void ParseSignalQuality(std::string_view line, TModemStatus& status) {
+    line = Trim(line);
+    std::size_t a = line.find(':');
+    if (a == npos)
+        return;
+    std::size_t b = line.find(',', a + 1);
+    if (b == npos)
+        return;
+
+    int rssi = NumberBetween(line, a, b, 99);
+    // 0..31 is the 27.007 scale; 99 ("not known") and anything else show as no signal.
+    status.Level = rssi >= 0 && rssi <= 31 ? rssi * 100 / 32 : 0;
+    status.LevelValid = true;
+
+    int ber = NumberBetween(line, b, line.size(), 99);
+    status.BitErrors = ber >= 0 && ber <= 7 ? ber : 0;
+    status.BitErrorsValid = true;
+}
+
+void ParseOperator(std::string_view line, TModemStatus& status) {
+    line = Trim(line);
+    std::size_t a = line.find(':');
+    if (a == npos)
+        return;
+    std::size_t b = line.find(',', a + 1);
+    if (b == npos) {
+        // The mode alone: no operator is selected at all.
+        status.OperatorName = "?";
+        status.OperatorCode = "?";
+        status.OperatorNameValid = true;
+        status.OperatorCodeValid = true;
+        return;
+    }
+    std::size_t c = line.find(',', b + 1);
+    if (c == npos)
+        return;
+    std::size_t d = line.find('"', c + 1);
+    if (d == npos)
+        return;
+    std::size_t e = line.find('"', d + 1);
+    if (e == npos)
+        return;
+
+    int format = NumberBetween(line, b, c, -1);
+    std::string name(line.substr(d + 1, e - d - 1));
+    if (name.empty()) {
+        status.OperatorName = "?";
+        status.OperatorCode = "?";
+    } else if (format == 0) {
+        status.OperatorName = name;
+        status.OperatorNameValid = true;
+    } else if (format == 2) {
+        status.OperatorCode = name;
+        status.OperatorCodeValid = true;
+    }
+}
+
+void ParseRegistration(std::string_view line, TModemStatus& status) {
+    line = Trim(line);
+    std::size_t a = line.find(':');
+    if (a == npos)
+        return;
+    std::size_t b = line.find(',', a + 1);
+    if (b == npos)
+        return;
+    // A modem set to report its location (+CREG=2) adds ",<lac>,<ci>" behind the state;
+    // the state is the field up to the next comma.
+    std::size_t end = line.find(',', b + 1);
+    int state = NumberBetween(line, b, end == npos ? line.size() : end, -1);
+    status.RegState = state >= 0 && state <= 5 ? state : -1;
+    status.RegStateValid = true;
+}
+
+void ParsePhoneActivity(std::string_view line, TModemStatus& status) {
+    line = Trim(line);
+    std::size_t a = line.find(':');
+    if (a == npos)
+        return;
+    int activity = NumberBetween(line, a, line.size(), -1);
+    status.Activity = activity == 0 || activity == 3 || activity == 4 ? activity : -1;
+    status.ActivityValid = true;
+}
+
+void ParseServingCell(std::string_view line, TModemStatus& status) {
+    ParseCellLine(line, 6, status.Cells[kServingCellRow]);
+}
+
+void ParseNeighbourCell(std::string_view line, int index, TModemStatus& status) {
+    if (index < 0 || index >= kNeighbourCellCount) {
+        for (int i = 1; i <= kNeighbourCellCount; ++i)
+            status.Cells[i].Valid = false;
+        return;
+    }
+    ParseCellLine(line, 1, status.Cells[1 + index]);
+}
+
+} // namespace celdara

@@ -1,0 +1,25 @@
+// Turns the modem's reply lines into fields of a TModemStatus. A line of the wrong shape
+// changes nothing (or only what its shape allows); no parser reports an error.
+#pragma once
+
+#include "modem/ModemStatus.h"
+
+#include <string_view>
+
+namespace celdara {
+
+// +CSQ: <rssi>,<ber>
+void ParseSignalQuality(std::string_view line, TModemStatus& status);
+// +COPS: <mode>[,<format>,"<operator>"]
+void ParseOperator(std::string_view line, TModemStatus& status);
+// +CREG: <n>,<stat>[,...]
+void ParseRegistration(std::string_view line, TModemStatus& status);
+// +CPAS: <pas>
+void ParsePhoneActivity(std::string_view line, TModemStatus& status);
+// A data line of the serving-cell monitor into row 0; an empty line marks it invalid.
+void ParseServingCell(std::string_view line, TModemStatus& status);
+// A data line of the neighbour-cell monitor into row 1 + index. An index outside 0..5
+// stores nothing and marks every neighbour row invalid.
+void ParseNeighbourCell(std::string_view line, int index, TModemStatus& status);
+
+} // namespace celdara
