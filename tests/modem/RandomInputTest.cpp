@@ -1,0 +1,117 @@
+// Random bytes, biased towards the characters the grammars care about, must never crash a
+// parser or cutter, and every result must stay inside its documented range. Run in the
+// address/undefined sanitizer build this doubles as a fuzzing pass.
+#include "modem/ReplyParsers.h"
+#include "util/FormatArgs.h"
+#include "util/HexText.h"
+#include "util/TextCut.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace celdara {
+namespace {
+
+class RandomText {
+public:
+    explicit RandomText(unsigned seed) : rng_(seed) {}
+
+    std::string Next() {
+        static constexpr std::string_view interesting = "#\"(),:;% \t\r\n-+0123456789?*AT";
+        std::string text(std::uniform_int_distribution<int>(0, 48)(rng_), '\0');
+        for (char& c : text) {
+            if (std::uniform_int_distribution<int>(0, 3)(rng_) == 0)
+                c = static_cast<char>(std::uniform_int_distribution<int>(0, 255)(rng_));
+            else
+                c = interesting[std::uniform_int_distribution<std::size_t>(0, interesting.size() -
+                                                                                  1)(rng_)];
+        }
+        return text;
+    }
+
+private:
+    std::mt19937 rng_;
+};
+
+constexpr int kRounds = 100000;
+
+bool EndsWith(const std::string& whole, const std::string& tail) {
+    return whole.size() >= tail.size() &&
+           whole.compare(whole.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+TEST(RandomInputTest, CuttersOnlyEverRemoveFromTheFront) {
+    RandomText random(1);
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string input = random.Next();
+        std::string text = input;
+        bool consume = true;
+        // Each call eats at least one character or reports false, so this ends.
+        for (std::size_t calls = 0; !text.empty() && consume; ++calls) {
+            ASSERT_LE(calls, input.size()) << "no progress on: " << input;
+            std::string before = text;
+            CutToken(text, consume);
+            ASSERT_TRUE(EndsWith(before, text)) << input;
+            ASSERT_TRUE(text.size() < before.size() || !consume) << input;
+        }
+        text = input;
+        CutInteger(text, 0);
+        ASSERT_TRUE(EndsWith(input, text));
+        CutSpaces(text);
+        ASSERT_TRUE(EndsWith(input, text));
+        std::size_t pos = 0;
+        std::string_view pattern = input;
+        WildcardCompare(pos, "ttyUSB0", pattern, ";");
+        ASSERT_LE(pos, 7u);
+    }
+}
+
+TEST(RandomInputTest, HexTextNeverGrowsAndRoundTrips) {
+    RandomText random(2);
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string input = random.Next();
+        ASSERT_LE(HexTextToBytes(input).size(), input.size());
+        ASSERT_EQ(HexTextToBytes(BytesToHexText(input)), input);
+    }
+}
+
+TEST(RandomInputTest, FormatterCopesWithAnyPattern) {
+    RandomText random(3);
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string pattern = random.Next();
+        std::string out = FormatArgs(pattern, {"text", 42, 2.5, true, 'c'});
+        // Padding is bounded, so the output stays in proportion to the pattern.
+        ASSERT_LE(out.size(), pattern.size() * 4100 + 64) << pattern;
+    }
+}
+
+TEST(RandomInputTest, ParsersKeepEveryValueInItsRange) {
+    RandomText random(4);
+    static const char* prefixes[] = {"+CSQ:", "+COPS:", "+CREG:", "+CPAS:", "", " 1 2 3 4 "};
+    for (int round = 0; round < kRounds; ++round) {
+        std::string line = prefixes[round % 6] + random.Next();
+        TModemStatus s;
+        ParseSignalQuality(line, s);
+        ParseOperator(line, s);
+        ParseRegistration(line, s);
+        ParsePhoneActivity(line, s);
+        ParseServingCell(line, s);
+        ParseNeighbourCell(line, round % 8 - 1, s);
+
+        ASSERT_TRUE(!s.LevelValid || (s.Level >= 0 && s.Level <= 96)) << line;
+        ASSERT_TRUE(!s.BitErrorsValid || (s.BitErrors >= 0 && s.BitErrors <= 7)) << line;
+        ASSERT_TRUE(!s.RegStateValid || (s.RegState >= -1 && s.RegState <= 5)) << line;
+        ASSERT_TRUE(!s.ActivityValid || s.Activity == -1 || s.Activity == 0 || s.Activity == 3 ||
+                    s.Activity == 4)
+            << line;
+        for (const TCellInfo& c : s.Cells) {
+            if (c.Valid) {
+                for (int v : {c.Channel, c.Rssi, c.Dbm, c.Mcc, c.Mnc})
+                    ASSERT_NE(v, -9999) << line;
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace celdara
