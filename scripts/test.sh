@@ -1,0 +1,18 @@
+#!/bin/sh
+# Builds Celdara and runs the whole test suite: the release build with every layer, then
+# the logic layers again under the address and undefined-behaviour sanitizers.
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/deps.sh
+
+jobs=$(nproc)
+
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release
+cmake --build build/release -j"$jobs"
+ctest --test-dir build/release --output-on-failure -j"$jobs"
+
+cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCELDARA_SANITIZE=address \
+    -DCELDARA_GUI=OFF -DCELDARA_BENCH=OFF
+cmake --build build/asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build/asan --output-on-failure -j"$jobs"
