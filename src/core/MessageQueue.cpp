@@ -1,0 +1,104 @@
+#include "core/MessageQueue.h"
+
+#include <limits>
+
+namespace celdara {
+
+void TMessageQueue::Post(TMessage message) {
+    std::function<void()> wake;
+    {
+        std::lock_guard lock(mutex_);
+        queue_.push_back(Entry{nextSequence_++, std::move(message)});
+        wake = wake_;
+    }
+    if (wake)
+        wake();
+}
+
+void TMessageQueue::Post(TMessageTarget* target, int kind, std::intptr_t wParam,
+                         std::intptr_t lParam, std::vector<std::uint8_t> block) {
+    Post(TMessage{target, kind, wParam, lParam, std::move(block)});
+}
+
+bool TMessageQueue::PopOlderThan(std::uint64_t limit, TMessage& out) {
+    std::lock_guard lock(mutex_);
+    if (queue_.empty() || queue_.front().Sequence >= limit)
+        return false;
+    out = std::move(queue_.front().Message);
+    queue_.pop_front();
+    return true;
+}
+
+int TMessageQueue::ProcessMessages() {
+    std::uint64_t limit;
+    {
+        std::lock_guard lock(mutex_);
+        limit = nextSequence_;
+    }
+    int handled = 0;
+    TMessage message;
+    while (PopOlderThan(limit, message)) {
+        if (message.Target)
+            message.Target->HandleMessage(message);
+        ++handled;
+        message = TMessage{};
+    }
+    return handled;
+}
+
+bool TMessageQueue::ProcessOne() {
+    TMessage message;
+    if (!PopOlderThan(std::numeric_limits<std::uint64_t>::max(), message))
+        return false;
+    if (message.Target)
+        message.Target->HandleMessage(message);
+    return true;
+}
+
+int TMessageQueue::RemoveMessages(const TMessageTarget* target, int kind) {
+    std::deque<Entry> dropped; // released outside the lock
+    int count = 0;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto it = queue_.begin(); it != queue_.end();) {
+            if (it->Message.Target == target && it->Message.Kind == kind) {
+                dropped.push_back(std::move(*it));
+                it = queue_.erase(it);
+                ++count;
+            } else {
+                ++it;
+            }
+        }
+    }
+    return count;
+}
+
+int TMessageQueue::RemoveTarget(const TMessageTarget* target) {
+    std::deque<Entry> dropped;
+    int count = 0;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto it = queue_.begin(); it != queue_.end();) {
+            if (it->Message.Target == target) {
+                dropped.push_back(std::move(*it));
+                it = queue_.erase(it);
+                ++count;
+            } else {
+                ++it;
+            }
+        }
+    }
+    return count;
+}
+
+std::size_t TMessageQueue::Pending() const {
+    std::lock_guard lock(mutex_);
+    return queue_.size();
+}
+
+void TMessageQueue::SetWakeHandler(std::function<void()> wake) {
+    std::lock_guard lock(mutex_);
+    wake_ = std::move(wake);
+}
+
+} // namespace celdara
