@@ -1,10 +1,14 @@
-// Program entry. Until the main window lands, the program says what it is and what it can
-// already do, and exits.
+// Program entry. Until the main window lands, the program says what it is and exits.
+#include "appinfo/TFileVersionInfo.h"
+
 #include <cstdio>
 
 int main() {
-    std::puts("Celdara " CELDARA_VERSION " - a monitor for GSM modems on serial ports.\n"
-              "The main window is not built yet: the reply parsers and helpers are in place\n"
-              "and tested (see README.md for the test command).");
+    celdara::TFileVersionInfo version(nullptr);
+    std::printf("%s %s - %s.\n"
+                "The main window is not built yet: the reply parsers and helpers are in place\n"
+                "and tested (see README.md for the test command).\n",
+                version.ProductName().c_str(), version.FileVersion().c_str(),
+                version.FileDescription().c_str());
     return 0;
 }
