@@ -1,0 +1,477 @@
+// The terminal window, offscreen: keys and buttons, the entry lines, docking and closing,
+// naming, and traffic in the real text view.
+#include "terminal/VTolmTerminal.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+namespace celdara {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr double kNineOhFive = (9 * 3600 + 5 * 60 + 3.120) / 86400.0;
+
+class TerminalWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        terminal = std::make_unique<VTolmTerminal>(
+            nullptr, TerminalClock{[this] { return tick; }, [] { return kNineOhFive; }});
+        terminal->BeginLoading();
+        terminal->SetName("termMain");
+        terminal->SetCaption("Terminal");
+        terminal->SetVisible(true);
+        terminal->OnTermSendData = [this](const std::uint8_t* data, int count) {
+            sent.emplace_back(data, data + count);
+        };
+        terminal->Loaded();
+    }
+
+    template <typename T>
+    T* Control(const char* suffix) {
+        QWidget* form = terminal->Form();
+        const QString name = QStringLiteral("termMain") + QLatin1String(suffix);
+        if (form == nullptr)
+            return nullptr;
+        if (form->objectName() == name)
+            return qobject_cast<T*>(form);
+        return form->findChild<T*>(name);
+    }
+    QLineEdit* TextEntry() { return Control<QLineEdit>("_ManualLine"); }
+    QLineEdit* HexEntry() { return Control<QLineEdit>("_HexManualLine"); }
+    QPlainTextEdit* View() { return Control<QPlainTextEdit>("_RichEdit"); }
+    // The line at the top of the view (without wrapping the scroll bar counts lines).
+    QString TopLine() {
+        return View()->document()->findBlockByNumber(View()->verticalScrollBar()->value()).text();
+    }
+
+    // Closed lines "E line 0" ... and the empty line after them: `lines` lines in all.
+    void FillLines(int lines) {
+        for (int i = 0; i < lines - 1; ++i)
+            terminal->AddLine("line " + std::to_string(i), 6);
+    }
+
+    Tick tick = 5000;
+    std::unique_ptr<VTolmTerminal> terminal;
+    std::vector<Bytes> sent;
+};
+
+TEST_F(TerminalWindowTest, TypedLineIsSentWithTheLineEndOfItsKey) {
+    struct Case {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        Bytes expected;
+    };
+    const Case cases[] = {
+        {"Enter", Qt::Key_Return, Qt::NoModifier, {0x41, 0x54, 0x0D}},
+        {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, {0x41, 0x54, 0x0D}},
+        {"Esc", Qt::Key_Escape, Qt::NoModifier, {0x41, 0x54, 0x1B}},
+        {"Ctrl+Z", Qt::Key_Z, Qt::ControlModifier, {0x41, 0x54, 0x1A}},
+    };
+    for (const Case& c : cases) {
+        sent.clear();
+        QTest::keyClicks(TextEntry(), "AT");
+        QTest::keyClick(TextEntry(), c.key, c.modifiers);
+        ASSERT_EQ(sent.size(), 1u) << c.name;
+        EXPECT_EQ(sent[0], c.expected) << c.name;
+        EXPECT_TRUE(TextEntry()->text().isEmpty()) << c.name;
+        EXPECT_TRUE(HexEntry()->text().isEmpty()) << c.name;
+    }
+}
+
+TEST_F(TerminalWindowTest, DirectButtonSendsWithoutLineEnd) {
+    QTest::keyClicks(TextEntry(), "AT");
+    QPushButton* direct = Control<QPushButton>("_BtnDirect");
+    ASSERT_NE(direct, nullptr);
+    QTest::mouseClick(direct, Qt::LeftButton);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], (Bytes{0x41, 0x54}));
+    EXPECT_TRUE(TextEntry()->text().isEmpty());
+
+    // The send button appends CR, also to an empty entry.
+    QTest::mouseClick(Control<QPushButton>("_SendLinebutton"), Qt::LeftButton);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[1], (Bytes{0x0D}));
+}
+
+TEST_F(TerminalWindowTest, EntriesMirrorEachOther) {
+    QTest::keyClicks(TextEntry(), "AT");
+    EXPECT_EQ(HexEntry()->text(), "41 54 ");
+
+    HexEntry()->setText("41540d 7e");
+    EXPECT_EQ(TextEntry()->text(), QString::fromLatin1("AT\r~"));
+
+    // The bytes sent are what the hex entry holds, even with the hex entry hidden.
+    QTest::keyClick(TextEntry(), Qt::Key_Return);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], (Bytes{0x41, 0x54, 0x0D, 0x7E, 0x0D}));
+}
+
+TEST_F(TerminalWindowTest, HexEntryKeys) {
+    terminal->SetShowHexEdit(true);
+    QTest::keyClicks(HexEntry(), "41 54");
+    EXPECT_EQ(TextEntry()->text(), "AT");
+    QTest::keyClick(HexEntry(), Qt::Key_Return);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], (Bytes{0x41, 0x54}));
+
+    QTest::keyClicks(HexEntry(), "4");
+    QTest::keyClick(HexEntry(), Qt::Key_Backspace); // left to the entry itself
+    EXPECT_TRUE(HexEntry()->text().isEmpty());
+    QTest::keyClicks(HexEntry(), "4142");
+    QTest::keyClick(HexEntry(), Qt::Key_Escape);
+    EXPECT_TRUE(HexEntry()->text().isEmpty());
+    EXPECT_TRUE(TextEntry()->text().isEmpty());
+    EXPECT_EQ(sent.size(), 1u);
+}
+
+TEST_F(TerminalWindowTest, KeysTypedIntoTheViewGoToTheTextEntry) {
+    QTest::keyClicks(View(), "AT");
+    EXPECT_EQ(TextEntry()->text(), "AT");
+    QTest::keyClick(View(), Qt::Key_Backspace); // the view keeps Backspace
+    EXPECT_EQ(TextEntry()->text(), "AT");
+    QTest::keyClicks(Control<QPushButton>("_BtnDirect"), "I");
+    EXPECT_EQ(TextEntry()->text(), "ATI");
+    QTest::keyClick(View(), Qt::Key_Return);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], (Bytes{0x41, 0x54, 0x49, 0x0D}));
+    QTest::keyClick(View(), Qt::Key_Escape);
+    EXPECT_EQ(sent.back(), (Bytes{0x1B}));
+}
+
+TEST_F(TerminalWindowTest, ScrollKeysScrollTheViewFromEveryControl) {
+    FillLines(300);
+    QScrollBar* bar = View()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 100);
+    QWidget* controls[] = {View(),
+                           TextEntry(),
+                           HexEntry(),
+                           Control<QPushButton>("_SendLinebutton"),
+                           Control<QPushButton>("_Clear"),
+                           Control<QPushButton>("_BtnUndock"),
+                           Control<QPushButton>("_BtnDirect")};
+    for (QWidget* control : controls) {
+        ASSERT_NE(control, nullptr);
+        bar->setValue(50);
+        QTest::keyClick(control, Qt::Key_Up);
+        EXPECT_EQ(bar->value(), 49) << control->objectName().toStdString();
+        QTest::keyClick(control, Qt::Key_Down);
+        QTest::keyClick(control, Qt::Key_Down);
+        EXPECT_EQ(bar->value(), 51) << control->objectName().toStdString();
+        QTest::keyClick(control, Qt::Key_PageUp);
+        EXPECT_EQ(bar->value(), 51 - bar->pageStep()) << control->objectName().toStdString();
+        QTest::keyClick(control, Qt::Key_PageDown);
+        EXPECT_EQ(bar->value(), 51) << control->objectName().toStdString();
+    }
+    // With Shift the keys are the entry's own (selection), not scrolling.
+    bar->setValue(51);
+    QTest::keyClicks(TextEntry(), "AT");
+    QTest::keyClick(TextEntry(), Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(bar->value(), 51);
+}
+
+TEST_F(TerminalWindowTest, ModeGroupFollowsItsItems) {
+    QGroupBox* group = Control<QGroupBox>("_RGroupMode");
+    ASSERT_NE(group, nullptr);
+    EXPECT_TRUE(group->isHidden());
+    EXPECT_EQ(terminal->ModeIndex(), -1);
+
+    terminal->SetModeItems({"A", "B", "C"});
+    EXPECT_FALSE(group->isHidden());
+    EXPECT_EQ(terminal->ModeIndex(), 0);
+    terminal->SetModeIndex(7);
+    EXPECT_EQ(terminal->ModeIndex(), 2);
+    EXPECT_TRUE(group->findChildren<QRadioButton*>().at(2)->isChecked());
+    terminal->SetModeIndex(-5);
+    EXPECT_EQ(terminal->ModeIndex(), -1);
+
+    terminal->SetModeItems({});
+    EXPECT_TRUE(group->isHidden());
+    EXPECT_EQ(terminal->ModeIndex(), -1);
+}
+
+TEST_F(TerminalWindowTest, ControlsCarryTheirCaptionsAndHints) {
+    struct Case {
+        const char* suffix;
+        const char* caption;
+        const char* hint;
+    };
+    const Case cases[] = {
+        {"_SendLinebutton", "Odeslat", "Odeslat s odřádkováním"},
+        {"_Clear", "Vymazat", "Vymazat historii"},
+        {"_BtnUndock", "Uvolnit okno", "Uvolnit okno terminálu"},
+        {"_BtnDirect", "Přímo", "Odeslat bez odřádkování"},
+    };
+    for (const Case& c : cases) {
+        QPushButton* button = Control<QPushButton>(c.suffix);
+        ASSERT_NE(button, nullptr) << c.suffix;
+        EXPECT_EQ(button->text(), QString::fromUtf8(c.caption));
+        EXPECT_EQ(button->toolTip(), QString::fromUtf8(c.hint));
+    }
+    EXPECT_EQ(Control<QGroupBox>("_RGroupMode")->title(), QString::fromUtf8("Režim"));
+    EXPECT_EQ(Control<QWidget>("_Form"), terminal->Form());
+    EXPECT_EQ(terminal->Form()->windowTitle(), "Terminal");
+    for (const char* suffix : {"_DebugInTime", "_DebugOutTime"}) {
+        QLineEdit* field = Control<QLineEdit>(suffix);
+        ASSERT_NE(field, nullptr) << suffix;
+        EXPECT_TRUE(field->isHidden());
+        EXPECT_FALSE(field->isEnabled());
+    }
+    EXPECT_FALSE(Control<QPushButton>("_BtnUndock")->isEnabled());
+}
+
+TEST_F(TerminalWindowTest, RenamingKeepsTextsAndRenamesEveryControl) {
+    QTest::keyClicks(TextEntry(), "AT");
+    terminal->SetName("termOther");
+    QWidget* form = terminal->Form();
+    EXPECT_EQ(form->objectName(), "termOther_Form");
+    auto* entry = form->findChild<QLineEdit*>("termOther_ManualLine");
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->text(), "AT");
+    EXPECT_NE(form->findChild<QPlainTextEdit*>("termOther_RichEdit"), nullptr);
+    EXPECT_EQ(form->findChildren<QWidget*>(QRegularExpression("^termMain")).size(), 0);
+}
+
+TEST_F(TerminalWindowTest, TrafficIsColouredOneCharacterPerByte) {
+    terminal->SetShowOptions(vttsoShowTimes);
+    terminal->AddString("AT\r", 5);
+    const std::uint8_t raw[] = {'x', 0xE9, 'y'};
+    terminal->AddChars(raw, 3, 6);
+    QTextDocument* doc = View()->document();
+    EXPECT_EQ(doc->toPlainText(),
+              QString::fromLatin1("9:05:03.120:  - AT<#0D>\n9:05:03.120: E x\xE9y"));
+    auto colourAt = [doc](int position) {
+        QTextCursor cursor(doc);
+        cursor.setPosition(position + 1);
+        return cursor.charFormat().foreground().color();
+    };
+    EXPECT_EQ(colourAt(16), QColor(0, 0, 255));   // "A"
+    EXPECT_EQ(colourAt(18), QColor(0, 0, 0));     // "<" of the escape
+    EXPECT_EQ(colourAt(22), QColor(0, 0, 0));     // ">"
+    EXPECT_EQ(colourAt(25), QColor(128, 0, 128)); // the purple line
+    EXPECT_EQ(doc->blockCount(), 2);
+}
+
+TEST_F(TerminalWindowTest, FullViewKeeps990LinesAndTheNewText) {
+    FillLines(1101);
+    ASSERT_EQ(View()->document()->blockCount(), 1101);
+    terminal->AddString("new", 5);
+    QTextDocument* doc = View()->document();
+    EXPECT_EQ(doc->blockCount(), 990); // the new text went into the last, empty line
+    EXPECT_EQ(doc->firstBlock().text(), "E line 111");
+    EXPECT_EQ(doc->findBlockByNumber(988).text(), "E line 1099");
+    EXPECT_EQ(doc->lastBlock().text(), " - new");
+}
+
+TEST_F(TerminalWindowTest, ReaderKeepsTheirPlaceWhileTheViewIsTrimmed) {
+    FillLines(1101);
+    QApplication::setActiveWindow(terminal->Form());
+    View()->setFocus();
+    ASSERT_TRUE(View()->hasFocus());
+    QScrollBar* bar = View()->verticalScrollBar();
+    bar->setValue(500);
+    ASSERT_EQ(TopLine(), "E line 500");
+
+    terminal->AddString("new", 5);
+    EXPECT_EQ(TopLine(), "E line 500");
+    terminal->AddLine("more", 6);
+    EXPECT_EQ(TopLine(), "E line 500");
+    EXPECT_TRUE(View()->hasFocus());
+
+    // Without the focus the view follows the newest output.
+    TextEntry()->setFocus();
+    terminal->AddLine("newest", 6);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_TRUE(View()->textCursor().atEnd());
+}
+
+TEST_F(TerminalWindowTest, DebugFieldsShowTheTimeBetweenSends) {
+    terminal->SetDebugWindowsVisible(true);
+    QLineEdit* out = Control<QLineEdit>("_DebugOutTime");
+    EXPECT_FALSE(out->isHidden());
+    terminal->AddString("AT", 5);
+    EXPECT_EQ(out->text(), "2000");
+    tick += 333;
+    terminal->AddLine("OK", 6);
+    terminal->AddString("AT", 5);
+    EXPECT_EQ(out->text(), "333");
+    EXPECT_EQ(Control<QLineEdit>("_DebugInTime")->text(), "DebugInTime");
+}
+
+TEST_F(TerminalWindowTest, HexEntryIsLaidOutBelowTheTextEntry) {
+    const int textTop = TextEntry()->y();
+    terminal->SetShowHexEdit(true);
+    EXPECT_FALSE(HexEntry()->isHidden());
+    EXPECT_EQ(HexEntry()->y(), textTop);
+    EXPECT_EQ(TextEntry()->y(), HexEntry()->y() - TextEntry()->height() - 2);
+    EXPECT_EQ(View()->geometry().bottom(), TextEntry()->y() - 3);
+    terminal->SetShowHexEdit(false);
+    EXPECT_TRUE(HexEntry()->isHidden());
+    EXPECT_EQ(TextEntry()->y(), textTop);
+}
+
+TEST_F(TerminalWindowTest, ControlsFollowTheWindowSize) {
+    QWidget* form = terminal->Form();
+    form->resize(600, 500);
+    EXPECT_EQ(View()->geometry(), QRect(0, 0, 598, 406));
+    EXPECT_EQ(TextEntry()->geometry(), QRect(2, 408, 596, 21));
+    EXPECT_EQ(Control<QPushButton>("_BtnDirect")->geometry(), QRect(176, 438, 75, 25));
+    EXPECT_EQ(terminal->FormWidth(), 600);
+    EXPECT_EQ(terminal->FormHeight(), 500);
+}
+
+TEST_F(TerminalWindowTest, CloseActions) {
+    QWidget* form = terminal->Form();
+    terminal->SetTermCloseAction(trmcaDock); // no page control: nothing visible happens
+    form->close();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(terminal->Docked());
+
+    terminal->SetTermCloseAction(trmcaMinimize);
+    form->close();
+    EXPECT_TRUE(form->isMinimized());
+    form->showNormal();
+
+    terminal->SetTermCloseAction(trmcaHide);
+    form->close();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(terminal->Visible());
+    terminal->SetVisible(true);
+    EXPECT_TRUE(form->isVisible());
+
+    terminal->SetTermCloseAction(trmcaFree);
+    QPointer<QWidget> guard(form);
+    form->close();
+    EXPECT_EQ(terminal->Form(), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull());
+    // Without a window the terminal keeps its settings and ignores output.
+    terminal->AddLine("nowhere", 6);
+    terminal->SetFormWidth(321);
+    EXPECT_EQ(terminal->FormWidth(), 321);
+    terminal->SetModeItems({"a", "b"});
+    terminal->SetModeIndex(1);
+    EXPECT_EQ(terminal->ModeIndex(), 1);
+    EXPECT_FALSE(terminal->Visible());
+}
+
+TEST_F(TerminalWindowTest, DocksIntoAPageControlAndFloatsAgain) {
+    QTabWidget tabs;
+    tabs.resize(500, 500);
+    tabs.show();
+    terminal->SetFormLeft(120);
+    terminal->SetFormTop(80);
+    terminal->SetParentPageControl(&tabs);
+    EXPECT_TRUE(terminal->Docked());
+    EXPECT_EQ(tabs.count(), 1);
+    EXPECT_EQ(tabs.widget(0), terminal->Form());
+    EXPECT_EQ(tabs.tabText(0), "Terminal");
+    QPushButton* undock = Control<QPushButton>("_BtnUndock");
+    EXPECT_TRUE(undock->isEnabled());
+
+    terminal->SetFormWidth(420); // only the size it takes when it floats again
+    EXPECT_EQ(terminal->FormWidth(), 420);
+    EXPECT_NE(terminal->Form()->width(), 420);
+
+    QTest::mouseClick(undock, Qt::LeftButton);
+    EXPECT_FALSE(terminal->Docked());
+    EXPECT_EQ(tabs.count(), 0);
+    EXPECT_TRUE(terminal->Form()->isWindow());
+    EXPECT_EQ(terminal->Form()->pos(), QPoint(120, 80));
+    EXPECT_EQ(terminal->Form()->width(), 420);
+    EXPECT_FALSE(undock->isEnabled());
+
+    // Closing with trmcaDock docks it back.
+    terminal->SetTermCloseAction(trmcaDock);
+    terminal->Form()->close();
+    EXPECT_TRUE(terminal->Docked());
+    EXPECT_EQ(tabs.count(), 1);
+
+    // The page control going away takes the window with it; the terminal survives.
+    terminal->SetParentPageControl(nullptr);
+    EXPECT_FALSE(terminal->Docked());
+}
+
+TEST_F(TerminalWindowTest, WindowFlagsFollowOnTopAndTaskbar) {
+    QWidget* form = terminal->Form();
+    EXPECT_EQ(form->windowType(), Qt::Tool);
+    terminal->SetFormOnTop(true);
+    EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(form->isVisible());
+    terminal->SetShowOnTaskbar(true);
+    EXPECT_EQ(form->windowType(), Qt::Window);
+    EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
+    terminal->SetFormOnTop(false);
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST(TerminalWindowLifetime, OwnerDeletingTheWindowLeavesTheTerminalUsable) {
+    auto owner = std::make_unique<QWidget>();
+    VTolmTerminal terminal(owner.get());
+    terminal.Loaded();
+    owner.reset(); // the floating tool window belonged to it
+    EXPECT_EQ(terminal.Form(), nullptr);
+    terminal.AddLine("nowhere", 6);
+    terminal.SetDocked(true);
+}
+
+// Writes $CELDARA_SHOTS_DIR/terminal.png: the window with traffic of several kinds.
+TEST(TerminalScreenshot, WindowWithColouredTraffic) {
+    const QString dir = qEnvironmentVariable("CELDARA_SHOTS_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "set CELDARA_SHOTS_DIR to write the screenshot";
+    Tick tick = 1000;
+    VTolmTerminal terminal(
+        nullptr, TerminalClock{[&tick] { return tick += 37; }, [] { return kNineOhFive; }});
+    terminal.BeginLoading();
+    terminal.SetName("termMain");
+    terminal.SetCaption("Terminal");
+    terminal.SetShowOptions(vttsoShowTimes);
+    terminal.SetShowHexEdit(true);
+    terminal.SetDebugWindowsVisible(true);
+    terminal.SetModeItems({"Text", "Hex"});
+    terminal.SetVisible(true);
+    terminal.Loaded();
+    terminal.AddLine("machine: INIT", 6);
+    terminal.AddString("AT+CSQ;+COPS=3,0;+COPS?\r", 5);
+    terminal.AddLine("+CSQ: 17,99", 6);
+    terminal.AddLine("OK", 6);
+    terminal.AddString("ATI\r", 1);
+    terminal.AddString("Manufacturer\r\n", 0);
+    const std::uint8_t hex[] = {0x41, 0x54, 0x0D, 0x0A, 0x1A};
+    terminal.AddChars(hex, 5, 2);
+    terminal.AddChars(hex, 5, 3);
+    terminal.AddLine("port lost", 7);
+    terminal.AddLine("connected", 8);
+    terminal.AddLine("state", 9);
+    terminal.AddLine("warning", 10);
+    terminal.AddLine("info", 11);
+    terminal.AddString("in \x01", 12);
+    terminal.AddString("out \x02", 13);
+    terminal.AddString("grey \x03", 16);
+    terminal.AddString("unknown \x04", 18);
+    terminal.EndLine();
+    QTest::keyClicks(terminal.Form()->findChild<QLineEdit*>("termMain_ManualLine"), "AT+CPAS");
+    QDir().mkpath(dir);
+    const QString path = dir + "/terminal.png";
+    ASSERT_TRUE(terminal.Form()->grab().save(path));
+}
+
+} // namespace
+} // namespace celdara
