@@ -1,5 +1,7 @@
 #include "terminal/TerminalClock.h"
 
+#include "core/TickClock.h"
+
 #include <chrono>
 #include <ctime>
 
@@ -8,8 +10,7 @@ namespace celdara {
 namespace {
 
 Tick SystemTick() {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<Tick>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    return SystemTickClock().Now();
 }
 
 double SystemLocalTime() {

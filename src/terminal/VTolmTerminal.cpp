@@ -89,9 +89,9 @@ private:
     VTolmTerminal& terminal_;
 };
 
-VTolmTerminal::VTolmTerminal(QWidget* owner, TerminalClock clock)
-    : context_(std::make_unique<QObject>()), owner_(owner), output_(std::move(clock)),
-      caption_(QStringLiteral("Terminal")) {
+VTolmTerminal::VTolmTerminal(TComponent* owner, QWidget* ownerWindow, TerminalClock clock)
+    : TComponent(owner), context_(std::make_unique<QObject>()), owner_(ownerWindow),
+      output_(std::move(clock)), caption_(QStringLiteral("Terminal")) {
     BuildWindow();
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         QObject::connect(app, &QGuiApplication::applicationStateChanged, context_.get(),
@@ -101,6 +101,7 @@ VTolmTerminal::VTolmTerminal(QWidget* owner, TerminalClock clock)
 }
 
 VTolmTerminal::~VTolmTerminal() {
+    NotifyRemoval();
     destroying_ = true;
     output_.SetLogFileName({});
     output_.SetView(nullptr);
@@ -225,9 +226,9 @@ QWidget* VTolmTerminal::Form() const {
     return form_;
 }
 
-void VTolmTerminal::SetName(const std::string& name) {
-    name_ = name;
-    if (form_ == nullptr)
+void VTolmTerminal::SetName(std::string name) {
+    TComponent::SetName(name);
+    if (form_ == nullptr || IsDesigning())
         return;
     const QString base = QString::fromStdString(name);
     // The same order as the controls were named in the original window description.
@@ -249,8 +250,8 @@ void VTolmTerminal::SetName(const std::string& name) {
 }
 
 void VTolmTerminal::Loaded() {
-    loading_ = false;
-    if (form_ == nullptr)
+    TComponent::Loaded();
+    if (form_ == nullptr || IsDesigning())
         return;
     form_->setWindowTitle(caption_);
     if (form_->isWindow())
@@ -322,7 +323,7 @@ void VTolmTerminal::MakeFloating() {
 }
 
 void VTolmTerminal::ApplyWindowFlags() {
-    if (form_ == nullptr || !form_->isWindow() || loading_ || destroying_)
+    if (form_ == nullptr || !form_->isWindow() || IsLoading() || destroying_)
         return;
     Qt::WindowFlags wanted = showOnTaskbar_ ? Qt::Window : Qt::Tool;
     if (formOnTop_)
@@ -342,7 +343,7 @@ void VTolmTerminal::ApplyWindowFlags() {
 }
 
 void VTolmTerminal::RememberFloatingBounds() {
-    if (form_ == nullptr || !form_->isWindow() || loading_ || destroying_)
+    if (form_ == nullptr || !form_->isWindow() || IsLoading() || destroying_)
         return;
     formLeft_ = form_->x();
     formTop_ = form_->y();
@@ -356,7 +357,7 @@ void VTolmTerminal::UpdateUndockButton() {
 }
 
 void VTolmTerminal::ApplyDocking() {
-    if (form_ == nullptr || loading_)
+    if (form_ == nullptr || IsLoading())
         return;
     QTabWidget* pages = parentPageControl_.data();
     if (pages != nullptr && docked_) {
@@ -518,7 +519,7 @@ void VTolmTerminal::SetVisible(bool value) {
     if (value == Visible())
         return;
     visible_ = value;
-    if (!loading_ && form_ != nullptr)
+    if (!IsLoading() && form_ != nullptr)
         form_->setVisible(value);
 }
 
@@ -528,7 +529,7 @@ int VTolmTerminal::FormLeft() const {
 
 void VTolmTerminal::SetFormLeft(int value) {
     formLeft_ = value;
-    if (form_ != nullptr && (form_->isWindow() || loading_))
+    if (form_ != nullptr && (form_->isWindow() || IsLoading()))
         form_->move(value, form_->isWindow() ? form_->y() : formTop_);
 }
 
@@ -538,7 +539,7 @@ int VTolmTerminal::FormTop() const {
 
 void VTolmTerminal::SetFormTop(int value) {
     formTop_ = value;
-    if (form_ != nullptr && (form_->isWindow() || loading_))
+    if (form_ != nullptr && (form_->isWindow() || IsLoading()))
         form_->move(form_->isWindow() ? form_->x() : formLeft_, value);
 }
 
@@ -573,7 +574,7 @@ void VTolmTerminal::SetShowHexEdit(bool value) {
     if (value == showHexEdit_)
         return;
     showHexEdit_ = value;
-    if (!loading_)
+    if (!IsLoading())
         LayOutEntries();
 }
 

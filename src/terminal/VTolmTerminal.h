@@ -4,6 +4,8 @@
 // OnTermSendData. The drawing of traffic itself lives in TerminalOutput.
 #pragma once
 
+#include "core/Component.h"
+#include "core/Event.h"
 #include "terminal/TerminalOutput.h"
 
 #include <QPointer>
@@ -11,7 +13,6 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,32 +31,28 @@ namespace celdara {
 
 enum TTermCloseAction { trmcaDock, trmcaHide, trmcaFree, trmcaMinimize };
 
-// Events of the component; an empty function is an unassigned event.
 // The data of OnTermSendData is valid only during the call.
-using TTermSendData = std::function<void(const std::uint8_t* data, int count)>;
-using TTermWantModeChange = std::function<void(int modeNo)>;
-using VTolmFormEvent = std::function<void(QWidget* form)>;
+using TTermSendData = TEvent<void(const std::uint8_t* data, int count)>;
+using TTermWantModeChange = TEvent<void(int modeNo)>;
+using VTolmFormEvent = TEvent<void(QWidget* form)>;
 
 class QtTerminalView;
 class TerminalForm;
 
-class VTolmTerminal {
+class VTolmTerminal : public TComponent {
 public:
-    // `owner` is the window the terminal belongs to (may be null): a floating terminal
-    // stays with it, and it gets the focus back when the application is reactivated.
-    explicit VTolmTerminal(QWidget* owner = nullptr, TerminalClock clock = SystemTerminalClock());
-    ~VTolmTerminal();
-    VTolmTerminal(const VTolmTerminal&) = delete;
-    VTolmTerminal& operator=(const VTolmTerminal&) = delete;
+    // `ownerWindow` is the window the terminal belongs to (may be null): a floating
+    // terminal stays with it, and it gets the focus back when the application is
+    // reactivated.
+    explicit VTolmTerminal(TComponent* owner, QWidget* ownerWindow = nullptr,
+                           TerminalClock clock = SystemTerminalClock());
+    ~VTolmTerminal() override;
 
     // Properties set between BeginLoading and Loaded defer their effect on the window.
-    void BeginLoading() { loading_ = true; }
-    void Loaded();
-    bool Loading() const { return loading_; }
+    void Loaded() override;
 
-    const std::string& Name() const { return name_; }
     // Names the window "<name>_Form" and every control "<name>_<suffix>".
-    void SetName(const std::string& name);
+    void SetName(std::string name);
 
     // The terminal window, or null once it has been freed.
     QWidget* Form() const;
@@ -181,9 +178,7 @@ private:
     QPushButton* btnDirect_ = nullptr;
     std::vector<Placed> placed_;
 
-    std::string name_;
     QString caption_;
-    bool loading_ = false;
     bool destroying_ = false;
     bool docked_ = true;
     bool visible_ = false;

@@ -30,14 +30,13 @@ class TerminalWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         terminal = std::make_unique<VTolmTerminal>(
-            nullptr, TerminalClock{[this] { return tick; }, [] { return kNineOhFive; }});
+            nullptr, nullptr, TerminalClock{[this] { return tick; }, [] { return kNineOhFive; }});
         terminal->BeginLoading();
         terminal->SetName("termMain");
         terminal->SetCaption("Terminal");
         terminal->SetVisible(true);
-        terminal->OnTermSendData = [this](const std::uint8_t* data, int count) {
-            sent.emplace_back(data, data + count);
-        };
+        terminal->OnTermSendData = TTermSendData::From(
+            [this](const std::uint8_t* data, int count) { sent.emplace_back(data, data + count); });
         terminal->Loaded();
     }
 
@@ -423,7 +422,7 @@ TEST_F(TerminalWindowTest, WindowFlagsFollowOnTopAndTaskbar) {
 
 TEST(TerminalWindowLifetime, OwnerDeletingTheWindowLeavesTheTerminalUsable) {
     auto owner = std::make_unique<QWidget>();
-    VTolmTerminal terminal(owner.get());
+    VTolmTerminal terminal(nullptr, owner.get());
     terminal.Loaded();
     owner.reset(); // the floating tool window belonged to it
     EXPECT_EQ(terminal.Form(), nullptr);
@@ -438,7 +437,8 @@ TEST(TerminalScreenshot, WindowWithColouredTraffic) {
         GTEST_SKIP() << "set CELDARA_SHOTS_DIR to write the screenshot";
     Tick tick = 1000;
     VTolmTerminal terminal(
-        nullptr, TerminalClock{[&tick] { return tick += 37; }, [] { return kNineOhFive; }});
+        nullptr, nullptr,
+        TerminalClock{[&tick] { return tick += 37; }, [] { return kNineOhFive; }});
     terminal.BeginLoading();
     terminal.SetName("termMain");
     terminal.SetCaption("Terminal");
