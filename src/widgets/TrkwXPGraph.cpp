@@ -1,5 +1,7 @@
 #include "widgets/TrkwXPGraph.h"
 
+#include "widgets/QtTimer.h"
+
 #include <QEvent>
 #include <QFontMetrics>
 #include <QFrame>
@@ -9,7 +11,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
-#include <QTimer>
 #include <algorithm>
 
 namespace celdara::widgets {
@@ -56,7 +57,8 @@ void TrkwShape::paintEvent(QPaintEvent*) {
     onPaint_(*this, p);
 }
 
-TrkwXPGraph::TrkwXPGraph(QWidget* parent) : QWidget(parent) {
+TrkwXPGraph::TrkwXPGraph(QWidget* parent, std::unique_ptr<TTimer> refreshTimer)
+    : QWidget(parent), refreshTimer_(std::move(refreshTimer)) {
     graphFont_ = font();
 
     usageBox_ = new QGroupBox(QStringLiteral("Usage"), this);
@@ -88,25 +90,16 @@ TrkwXPGraph::TrkwXPGraph(QWidget* parent) : QWidget(parent) {
     setMinimumSize(kGraphMinWidth, kGraphMinHeight);
     resize(kGraphDefaultWidth, kGraphDefaultHeight);
     ApplyLayout();
-    SetupRefreshTimer();
+
+    if (!refreshTimer_)
+        refreshTimer_ = std::make_unique<TQtTimer>(nullptr);
+    refreshTimer_->SetName("refreshTimer");
+    refreshTimer_->SetEnabled(false);
+    refreshTimer_->SetInterval(1000);
+    refreshTimer_->SetOnTimer(TNotifyEvent::From([this](TObject*) { Refresh(); }));
 }
 
 TrkwXPGraph::~TrkwXPGraph() = default;
-
-void TrkwXPGraph::SetupRefreshTimer() {
-    refreshTimer_ = new QTimer(this);
-    refreshTimer_->setObjectName(QStringLiteral("refreshTimer"));
-    connect(refreshTimer_, &QTimer::timeout, this, [this] { Refresh(); });
-    UpdateRefreshTimer();
-}
-
-void TrkwXPGraph::UpdateRefreshTimer() {
-    refreshTimer_->setInterval(static_cast<int>(refreshInterval_));
-    if (active_)
-        refreshTimer_->start();
-    else
-        refreshTimer_->stop();
-}
 
 QColor TrkwXPGraph::ParentColor() const {
     if (const QWidget* p = parentWidget())
@@ -157,13 +150,12 @@ void TrkwXPGraph::SetGraphFont(const QFont& font, const QColor& color) {
 }
 
 unsigned TrkwXPGraph::RefreshInterval() const {
-    return refreshInterval_;
+    return refreshTimer_->Interval();
 }
 
 void TrkwXPGraph::SetRefreshInterval(unsigned interval) {
-    // A timer that may not fire faster than the graph can be drawn; also bounded for QTimer.
-    refreshInterval_ = std::clamp(interval, 100u, 0x7FFFFFFFu);
-    UpdateRefreshTimer();
+    // A timer that may not fire faster than the graph can be drawn.
+    refreshTimer_->SetInterval(std::max(interval, 100u));
 }
 
 void TrkwXPGraph::SetMaxValue(int value) {
@@ -218,7 +210,7 @@ void TrkwXPGraph::SetHistoryCaption(const QString& caption) {
 
 void TrkwXPGraph::SetActive(bool active) {
     active_ = active;
-    UpdateRefreshTimer();
+    refreshTimer_->SetEnabled(active);
 }
 
 void TrkwXPGraph::SetDisplayStat(bool display) {

@@ -2,6 +2,7 @@
 // history line over a grid on the right, optionally a statistics line below.
 #pragma once
 
+#include "core/Timer.h"
 #include "widgets/GraphGeometry.h"
 
 #include <QColor>
@@ -9,13 +10,13 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QFrame;
 class QGroupBox;
 class QLabel;
 class QPainter;
-class QTimer;
 
 namespace celdara::widgets {
 
@@ -41,7 +42,8 @@ private:
 
 class TrkwXPGraph : public QWidget {
 public:
-    explicit TrkwXPGraph(QWidget* parent = nullptr);
+    // The refresh timer comes through the timer seam; without one the graph makes a Qt timer.
+    explicit TrkwXPGraph(QWidget* parent = nullptr, std::unique_ptr<TTimer> refreshTimer = {});
     ~TrkwXPGraph() override;
 
     // Control background and the statistics plate's colour; follows the parent until set.
@@ -115,10 +117,6 @@ private:
     QColor SegmentQColor(SegmentColor c) const;
     QColor ParentColor() const;
 
-    // The refresh timer is the only place that talks to a real timer.
-    void SetupRefreshTimer();
-    void UpdateRefreshTimer();
-
     QGroupBox* usageBox_;
     QFrame* usageFrame_;
     TrkwShape* usageSurface_;
@@ -127,7 +125,7 @@ private:
     TrkwShape* historySurface_;
     TrkwShape* statPlate_;
     QLabel* statLabel_;
-    QTimer* refreshTimer_ = nullptr;
+    std::unique_ptr<TTimer> refreshTimer_;
 
     std::optional<QColor> color_;
     QColor lastParentColor_;
@@ -135,7 +133,6 @@ private:
     QString usageLabel_ = QStringLiteral("%");
     QFont graphFont_;
     QColor graphFontColor_{0, 255, 0};
-    unsigned refreshInterval_ = 1000;
     int maxValue_ = 100;
     QColor colorHalf_{0, 255, 0};
     QColor color75_{255, 247, 9};

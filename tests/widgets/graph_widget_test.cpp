@@ -1,4 +1,5 @@
 // The graph control offscreen: properties, sampling, timer, layout, and its pixels.
+#include "widgets/QtTimer.h"
 #include "widgets/TrkwXPGraph.h"
 
 #include <QFrame>
@@ -6,7 +7,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QLocale>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace celdara::widgets {
@@ -17,7 +17,9 @@ protected:
     void SetUp() override {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         parent.resize(600, 300);
-        graph = new TrkwXPGraph(&parent);
+        auto timer = std::make_unique<TManualTimer>(nullptr);
+        refreshTimer = timer.get();
+        graph = new TrkwXPGraph(&parent, std::move(timer));
         graph->setObjectName(QStringLiteral("rkwXPGraph1"));
         QFont f;
         f.setPixelSize(11);
@@ -33,6 +35,7 @@ protected:
 
     QWidget parent;
     TrkwXPGraph* graph = nullptr;
+    TManualTimer* refreshTimer = nullptr;
 };
 
 TEST_F(GraphTest, ChildrenCarryTheirNamesAndDefaults) {
@@ -121,25 +124,38 @@ TEST_F(GraphTest, RefreshIntervalHasAFloorOf100) {
 }
 
 TEST_F(GraphTest, ActiveGraphSamplesOnlyOnTheTimer) {
-    auto* timer = graph->findChild<QTimer*>(QStringLiteral("refreshTimer"));
-    ASSERT_NE(timer, nullptr);
-    EXPECT_FALSE(timer->isActive());
+    EXPECT_FALSE(refreshTimer->Enabled());
     graph->SetRefreshInterval(250);
     graph->SetActive(true);
-    EXPECT_TRUE(timer->isActive());
-    EXPECT_EQ(timer->interval(), 250);
+    EXPECT_TRUE(refreshTimer->Running());
+    EXPECT_EQ(refreshTimer->Interval(), 250u);
 
     const auto before = graph->History().Values().size();
     graph->SetUsageValue(80);
     graph->SetUsageValue(60);
     EXPECT_EQ(graph->History().Values().size(), before);
-    // The timer's tick, delivered by hand.
-    ASSERT_TRUE(QMetaObject::invokeMethod(timer, "timeout"));
+    refreshTimer->Fire();
     EXPECT_EQ(graph->History().Values().size(), before + 1);
     EXPECT_EQ(graph->History().Values().back(), 60);
 
     graph->SetActive(false);
-    EXPECT_FALSE(timer->isActive());
+    EXPECT_FALSE(refreshTimer->Running());
+    refreshTimer->Fire();
+    EXPECT_EQ(graph->History().Values().size(), before + 1);
+}
+
+TEST(GraphQtTimer, ActiveStartsTheQtTimerWithTheInterval) {
+    QWidget parent;
+    auto timer = std::make_unique<TQtTimer>(nullptr);
+    TQtTimer* qt = timer.get();
+    auto* graph = new TrkwXPGraph(&parent, std::move(timer));
+    EXPECT_FALSE(qt->IsTicking());
+    graph->SetRefreshInterval(30000);
+    graph->SetActive(true);
+    EXPECT_TRUE(qt->IsTicking());
+    EXPECT_EQ(qt->Interval(), 30000u);
+    graph->SetActive(false);
+    EXPECT_FALSE(qt->IsTicking());
 }
 
 TEST_F(GraphTest, StatisticsLineSetsMinimumHeightAndShrinksFrom81) {
