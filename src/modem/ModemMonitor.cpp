@@ -1,0 +1,538 @@
+#include "modem/ModemMonitor.h"
+
+#include "modem/OperatorTable.h"
+#include "modem/ReplyParsers.h"
+#include "util/TextConvert.h"
+
+namespace celdara {
+
+namespace {
+
+// Bits of the poll replies still awaited.
+constexpr std::uint32_t kAwaitCsq = 1, kAwaitCops = 2, kAwaitCreg = 4, kAwaitCpas = 8,
+                        kAwaitOk = 16;
+constexpr std::uint32_t kAwaitAll = kAwaitCsq | kAwaitCops | kAwaitCreg | kAwaitCpas | kAwaitOk;
+
+} // namespace
+
+ModemMonitor::ModemMonitor(VTolmTopDistributor& distTop, IModemPort& port, IModemView& view)
+    : distTop_(distTop), port_(port), view_(view) {
+    distTop_.SetOnComRecvDecode(
+        TDistributorPollProc::Bind<&ModemMonitor::distTopComRecvDecode>(this));
+    distTop_.SetOnComRecvPoll(TDistributorDataProc::Bind<&ModemMonitor::distTopComRecvPoll>(this));
+    distTop_.OnTimeout = TDistributorPollProc::Bind<&ModemMonitor::distTopTimeout>(this);
+    distTop_.SetOnComSendTransfer(
+        TDistributorTransferProc::Bind<&ModemMonitor::distTopComSendTransfer>(this));
+    port_.Link().SetOnStateChange(
+        TEventChangeState::Bind<&ModemMonitor::LyrComm321StateChange>(this));
+    ClearModemStatus(WorkStatus_);
+    ClearModemStatus(ShownStatus_);
+}
+
+ModemMonitor::~ModemMonitor() {
+    distTop_.SetTimeout(-1);
+    distTop_.SetOnComRecvDecode({});
+    distTop_.SetOnComRecvPoll({});
+    distTop_.OnTimeout = {};
+    distTop_.SetOnComSendTransfer({});
+    port_.Link().SetOnStateChange({});
+}
+
+// ---- handlers -------------------------------------------------------------------------
+
+void ModemMonitor::distTopComRecvDecode(VTolmGeneralDistributor*, Tick&) {
+    // One message per carriage return; the line feed behind it starts the next message and
+    // is trimmed away there.
+    const std::string* buffer = distTop_.GetComBuffer(0);
+    if (!buffer)
+        return;
+    std::size_t cr = buffer->find('\r');
+    if (cr == std::string::npos)
+        return;
+    distTop_.SetComLength(0, static_cast<int>(cr + 1));
+    distTop_.SetComFailed(0, false);
+}
+
+void ModemMonitor::distTopComRecvPoll(VTolmGeneralDistributor*, Tick&, const std::string& Data,
+                                      bool& processed) {
+    if (processed)
+        return;
+    LastLine_ = std::string(Trim(Data));
+    if (EchoTraffic_ || DebugTraffic)
+        view_.AddLine(LastLine_, kTermKindReceived);
+    RunMachine();
+}
+
+void ModemMonitor::distTopTimeout(VTolmGeneralDistributor*, Tick&) {
+    TimedOut_ = true;
+    RunMachine();
+}
+
+void ModemMonitor::distTopComSendTransfer(VTolmGeneralDistributor*, Tick, const std::string& Data,
+                                          VTolmGeneralDistributor*, bool) {
+    if (EchoTraffic_ || DebugTraffic)
+        view_.AddString(Data, kTermKindSent);
+}
+
+void ModemMonitor::LyrComm321StateChange(TObject*, TCommState State) {
+    if (State == CommStateDisconnected)
+        PortLost_ = true;
+    view_.ShowPortState(State);
+}
+
+void ModemMonitor::TermSendData(const std::string& data) {
+    EchoTraffic_ = true;
+    distTop_.SendComData(data);
+}
+
+void ModemMonitor::rgpOperatorsClick(int index, const std::string& itemText) {
+    if (index == 0) {
+        PendingOperator_ = "AUTO";
+        view_.SetOperatorGroupEnabled(false);
+        return;
+    }
+    std::size_t a = itemText.find('(');
+    if (a == std::string::npos)
+        return;
+    std::size_t b = itemText.find(')', a + 1);
+    if (b == std::string::npos)
+        return;
+    PendingOperator_ = itemText.substr(a + 1, b - a - 1);
+    view_.SetOperatorGroupEnabled(false);
+}
+
+void ModemMonitor::LoadOperators(const std::string& settingsFolder) {
+    std::string error;
+    if (!OperatorTableExists(settingsFolder) && !WriteDefaultOperatorTable(settingsFolder, error))
+        Message("  " + error);
+    std::vector<std::string> items = LoadOperatorTable(settingsFolder, error);
+    if (!error.empty())
+        Message("  " + error);
+    view_.SetOperatorItems(items);
+    view_.SetOperatorGroupEnabled(true);
+}
+
+// ---- display --------------------------------------------------------------------------
+
+TModemStatus ModemMonitor::ShownStatus() const {
+    std::lock_guard lock(ShownLock_);
+    return ShownStatus_;
+}
+
+void ModemMonitor::CopyToShown() {
+    std::lock_guard lock(ShownLock_);
+    ShownStatus_ = WorkStatus_;
+}
+
+void ModemMonitor::RefreshDisplay() {
+    std::lock_guard lock(ShownLock_);
+    view_.SetGraphValue(GraphValueOf(ShownStatus_, LastServingChannel_));
+    view_.SetStatusPanel(kPanelOperator, OperatorPanelText(ShownStatus_));
+    for (int row = 0; row < kCellRowCount; ++row)
+        view_.SetCellRow(row + 1, CellRowTexts(ShownStatus_.Cells[row]));
+    view_.SetConnectionLabel(ConnectionLabelText(ShownStatus_));
+}
+
+// ---- the machine ----------------------------------------------------------------------
+
+void ModemMonitor::RunMachine() {
+    std::lock_guard lock(MachineLock_);
+    RunAgain_ = true;
+    while (RunAgain_) {
+        RunAgain_ = false;
+        RunStep();
+    }
+}
+
+void ModemMonitor::EnterState(int state) {
+    Disarm();
+    State_ = static_cast<TMachineState>(state);
+    Step_ = 0;
+    RunMachine();
+}
+
+void ModemMonitor::RunStep() {
+    switch (State_) {
+    case msInit:
+        Message("machine: INIT");
+        ClearModemStatus(WorkStatus_);
+        PendingOperator_.clear();
+        EnterState(msOpen);
+        break;
+    case msOpen:
+        StepOpen();
+        break;
+    case msPrepare:
+        StepPrepare();
+        break;
+    case msPoll:
+        StepPoll();
+        break;
+    case msAnswer:
+        StepAnswer();
+        break;
+    case msClose:
+        Message("machine: CLOSE");
+        EchoTraffic_ = true;
+        port_.Link().Close();
+        EnterState(msOpen);
+        break;
+    default:
+        EnterState(msInit);
+        break;
+    }
+}
+
+void ModemMonitor::Message(const std::string& text) {
+    view_.AddLine(text, kTermKindReceived);
+}
+
+void ModemMonitor::Send(const std::string& command) {
+    distTop_.SendComData(command);
+}
+
+void ModemMonitor::Arm(int ms) {
+    distTop_.SetTimeout(ms);
+}
+
+void ModemMonitor::Disarm() {
+    distTop_.SetTimeout(-1);
+}
+
+void ModemMonitor::Next(int step, bool runAgain) {
+    Step_ = step;
+    if (runAgain)
+        RunAgain_ = true;
+}
+
+bool ModemMonitor::LineBeginsWith(const char* prefix) const {
+    return LastLine_.rfind(prefix, 0) == 0;
+}
+
+bool ModemMonitor::CheckPortLost() {
+    if (!PortLost_)
+        return false;
+    EnterState(msClose);
+    return true;
+}
+
+void ModemMonitor::StepOpen() {
+    switch (Step_) {
+    case 0:
+        EchoTraffic_ = true;
+        Message("machine: OPEN");
+        Next(1, true);
+        break;
+    case 1: {
+        VTolmCommunicationComponent& link = port_.Link();
+        if (link.IsOpen())
+            link.Close();
+        const std::string name = view_.PortBoxText();
+        port_.SetCommPort(name);
+        Message("  Opening port \"" + name + "\".");
+        view_.ProcessMessages();
+        view_.SetStatusPanel(kPanelPort, name);
+        if (link.Open()) {
+            Message("  Success. Port \"" + name + "\" opened.");
+            LastOpenReason_.clear();
+            PortLost_ = false;
+            EnterState(msPrepare);
+        } else {
+            Message("  Error while opening " + name + ".");
+            // The reason, once for each new one: retries every second would bury the
+            // terminal under the same explanation.
+            std::string reason = port_.OpenFailureReason();
+            if (!reason.empty() && reason != LastOpenReason_)
+                Message("  " + reason);
+            LastOpenReason_ = reason;
+            TimedOut_ = false;
+            Arm(1000);
+            Next(2, false);
+        }
+        break;
+    }
+    case 2:
+        if (TimedOut_) {
+            Disarm();
+            Next(1, true);
+        }
+        break;
+    default:
+        Next(0, false);
+        break;
+    }
+}
+
+void ModemMonitor::ShowDevice() {
+    view_.SetStatusPanel(kPanelDevice, "Device: " + Manufacturer_ + " " + Model_);
+}
+
+void ModemMonitor::Identify(int baseStep, const char* command, std::string& field, int nextStep) {
+    if (Step_ == baseStep) {
+        LastLine_.clear();
+        TimedOut_ = false;
+        FirstLine_ = true;
+        Arm(2000);
+        Send(command);
+        Next(baseStep + 1, false);
+        return;
+    }
+    if (TimedOut_) {
+        Disarm();
+        Next(baseStep, true);
+        return;
+    }
+    std::string line(Trim(LastLine_));
+    if (line.empty())
+        return;
+    if (FirstLine_) {
+        field = line;
+        ShowDevice();
+        FirstLine_ = false;
+    } else if (LineBeginsWith("OK")) {
+        Disarm();
+        if (nextStep < 0)
+            EnterState(msPoll);
+        else
+            Next(nextStep, true);
+    }
+}
+
+void ModemMonitor::StepPrepare() {
+    if (CheckPortLost())
+        return;
+    switch (Step_) {
+    case 0: {
+        {
+            std::lock_guard lock(ShownLock_);
+            ClearModemStatus(ShownStatus_);
+        }
+        EchoTraffic_ = true;
+        Message("machine: PREPARE");
+        LastLine_.clear();
+        Send("ATE0+COPS=0\r");
+        TimedOut_ = false;
+        Arm(2000);
+        Next(1, false);
+        break;
+    }
+    case 1:
+        if (TimedOut_) {
+            Disarm();
+            Next(0, true);
+        } else if (LineBeginsWith("OK")) {
+            Disarm();
+            Next(10, true);
+        }
+        break;
+    case 10:
+    case 11:
+        Identify(10, "AT+CGMI\r", Manufacturer_, 20);
+        break;
+    case 20:
+    case 21:
+        Identify(20, "AT+CGMM\r", Model_, -1);
+        break;
+    default:
+        Next(0, false);
+        break;
+    }
+}
+
+void ModemMonitor::StepPoll() {
+    if (CheckPortLost())
+        return;
+    switch (Step_) {
+    case 0:
+        EchoTraffic_ = false;
+        TimedOut_ = false;
+        ClearModemStatus(WorkStatus_);
+        Arm(10);
+        Next(1, false);
+        break;
+    case 1:
+        if (TimedOut_)
+            Next(2, true);
+        break;
+    case 2:
+        LastLine_.clear();
+        TimedOut_ = false;
+        Arm(500);
+        Send(PollCommand);
+        PendingReplies_ = 255;
+        Next(3, false);
+        break;
+    case 3:
+        if (TimedOut_) {
+            view_.SetGraphValue(-1);
+            Disarm();
+            WorkStatus_.LevelValid = false;
+            WorkStatus_.BitErrorsValid = false;
+            WorkStatus_.RegStateValid = false;
+            WorkStatus_.ActivityValid = false;
+            WorkStatus_.OperatorNameValid = false;
+            Next(400, true);
+            break;
+        }
+        if (LineBeginsWith("+CSQ:")) {
+            PendingReplies_ &= ~kAwaitCsq;
+            ParseSignalQuality(LastLine_, WorkStatus_);
+        }
+        if (LineBeginsWith("+COPS:")) {
+            PendingReplies_ &= ~kAwaitCops;
+            ParseOperator(LastLine_, WorkStatus_);
+        }
+        if (LineBeginsWith("+CREG:")) {
+            PendingReplies_ &= ~kAwaitCreg;
+            ParseRegistration(LastLine_, WorkStatus_);
+        }
+        if (LineBeginsWith("+CPAS:")) {
+            PendingReplies_ &= ~kAwaitCpas;
+            ParsePhoneActivity(LastLine_, WorkStatus_);
+        }
+        if (LastLine_ == "OK")
+            PendingReplies_ &= ~kAwaitOk;
+        if ((PendingReplies_ & kAwaitAll) == 0) {
+            Disarm();
+            Next(100, true);
+        }
+        break;
+    case 100:
+    case 200:
+        EchoTraffic_ = false;
+        LastLine_.clear();
+        TimedOut_ = false;
+        FirstLine_ = true;
+        Arm(1000);
+        if (Step_ == 200)
+            NeighbourCount_ = 0;
+        Send(Step_ == 100 ? "AT^MONI\r" : "AT^MONP\r");
+        Next(Step_ + 1, false);
+        break;
+    case 101:
+    case 201: {
+        const bool serving = Step_ == 101;
+        if (TimedOut_) {
+            if (serving)
+                ParseServingCell("", WorkStatus_);
+            else
+                ParseNeighbourCell("", -1, WorkStatus_);
+            Next(Step_ + 1, true);
+            break;
+        }
+        if (LastLine_.empty())
+            break;
+        if (FirstLine_) {
+            if (LineBeginsWith("chann"))
+                FirstLine_ = false;
+        } else if (LineBeginsWith("OK")) {
+            Next(Step_ + 1, true);
+        } else if (serving) {
+            ParseServingCell(LastLine_, WorkStatus_);
+        } else {
+            ParseNeighbourCell(LastLine_, NeighbourCount_, WorkStatus_);
+            ++NeighbourCount_;
+        }
+        break;
+    }
+    case 102:
+        Disarm();
+        Next(200, true);
+        break;
+    case 202:
+        Disarm();
+        Next(300, true);
+        break;
+    case 300:
+        EchoTraffic_ = true;
+        if (PendingOperator_.empty()) {
+            Next(400, true);
+            break;
+        }
+        // A time-out of the cell steps must not count against the switch.
+        TimedOut_ = false;
+        Arm(60000);
+        {
+            std::lock_guard lock(ShownLock_);
+            ClearModemStatus(ShownStatus_);
+        }
+        if (PendingOperator_ == "AUTO")
+            Send("AT+COPS=0\r");
+        else
+            Send("AT+COPS=1,2,\"" + PendingOperator_ + "\"\r");
+        LastLine_.clear();
+        PendingOperator_.clear();
+        Next(301, false);
+        break;
+    case 301:
+        if (TimedOut_) {
+            Disarm();
+            Next(300, true);
+        } else if (LineBeginsWith("OK")) {
+            Disarm();
+            view_.SetOperatorGroupEnabled(true);
+            {
+                std::lock_guard lock(ShownLock_);
+                ClearModemStatus(ShownStatus_);
+            }
+            RefreshDisplay();
+            Next(400, true);
+        }
+        break;
+    case 400:
+        CopyToShown();
+        ++CompletedCycles_;
+        Disarm();
+        EnterState(msAnswer);
+        break;
+    default:
+        Next(0, false);
+        break;
+    }
+}
+
+void ModemMonitor::StepAnswer() {
+    if (CheckPortLost())
+        return;
+    switch (Step_) {
+    case 0:
+        EchoTraffic_ = true;
+        Next(1, true);
+        break;
+    case 1:
+        Next(port_.IsRinging() ? 2 : 100, true);
+        break;
+    case 2:
+        EchoTraffic_ = true;
+        // A time-out of the poll before must not count against the answer.
+        TimedOut_ = false;
+        Arm(60000);
+        Send("ATA\r");
+        LastLine_.clear();
+        Next(3, false);
+        break;
+    case 3:
+        if (TimedOut_) {
+            Disarm();
+            Next(100, true);
+            break;
+        }
+        if (LineBeginsWith("OK") || LastLine_.find("CONNECT") != std::string::npos ||
+            LastLine_.find("ERROR") != std::string::npos ||
+            LastLine_.find("NO CARRIER") != std::string::npos ||
+            LastLine_.find("NO DIALTONE") != std::string::npos) {
+            Disarm();
+            Next(100, true);
+        }
+        break;
+    case 100:
+        Disarm();
+        EnterState(msPoll);
+        break;
+    default:
+        Next(0, false);
+        break;
+    }
+}
+
+} // namespace celdara

@@ -1,0 +1,119 @@
+// The modem state machine: opens the chosen port, prepares and identifies the modem, then
+// polls it without end for signal, operator, registration, activity and cells, carries out
+// operator switches and answers a ringing line. It is driven only by events: a received
+// line, a fired timeout, a port state change and the window's calls.
+#pragma once
+
+#include "distributor/TopDistributor.h"
+#include "modem/ModemStatus.h"
+#include "modem/ModemView.h"
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace celdara {
+
+enum TMachineState { msInit, msOpen, msPrepare, msPoll, msAnswer, msClose };
+
+inline constexpr const char* PollCommand =
+    "AT+CSQ;+COPS=3,0;+COPS?;+COPS=3,2;+COPS?;+CREG?;+CPAS\r";
+
+class ModemMonitor {
+public:
+    // Binds the machine's handlers to `distTop` and to the port's link. The distributor must
+    // already be bound to that link and to its timer.
+    ModemMonitor(VTolmTopDistributor& distTop, IModemPort& port, IModemView& view);
+    ~ModemMonitor();
+
+    ModemMonitor(const ModemMonitor&) = delete;
+    ModemMonitor& operator=(const ModemMonitor&) = delete;
+
+    void RunMachine();
+    void EnterState(int state);
+
+    // Shows ShownStatus in the window.
+    void RefreshDisplay();
+
+    // Typed bytes from the debug terminal.
+    void TermSendData(const std::string& data);
+    // Fills the operator group from the table in `settingsFolder`, writing the default table
+    // first when there is none; what goes wrong is said in the terminal in one line.
+    void LoadOperators(const std::string& settingsFolder);
+    // A click on item `index` of the operator group, whose text is `itemText`.
+    void rgpOperatorsClick(int index, const std::string& itemText);
+
+    // The "Debug terminal" menu entry: show all traffic.
+    bool DebugTraffic = false;
+
+    // Inspection (tests, the window).
+    TMachineState State() const { return State_; }
+    int Step() const { return Step_; }
+    bool PortLost() const { return PortLost_; }
+    bool EchoTraffic() const { return EchoTraffic_; }
+    const std::string& Manufacturer() const { return Manufacturer_; }
+    const std::string& Model() const { return Model_; }
+    const std::string& PendingOperator() const { return PendingOperator_; }
+    const TModemStatus& WorkStatus() const { return WorkStatus_; }
+    TModemStatus ShownStatus() const;
+    std::uint64_t CompletedCycles() const { return CompletedCycles_; }
+
+private:
+    // Handlers bound to the distributor and the port.
+    void distTopComRecvDecode(VTolmGeneralDistributor* Sender, Tick& TheTime);
+    void distTopComRecvPoll(VTolmGeneralDistributor* Sender, Tick& TheTime, const std::string& Data,
+                            bool& processed);
+    void distTopTimeout(VTolmGeneralDistributor* Sender, Tick& TheTime);
+    void distTopComSendTransfer(VTolmGeneralDistributor* Sender, Tick TheTime,
+                                const std::string& Data, VTolmGeneralDistributor* Lowest,
+                                bool failed);
+    void LyrComm321StateChange(TObject* Sender, TCommState State);
+
+    void RunStep();
+    void StepOpen();
+    void StepPrepare();
+    void StepPoll();
+    void StepAnswer();
+
+    // The helpers the steps share.
+    void Message(const std::string& text);
+    void Send(const std::string& command);
+    void Arm(int ms);
+    void Disarm();
+    void Next(int step, bool runAgain);
+    bool LineBeginsWith(const char* prefix) const;
+    bool CheckPortLost();
+    // The identification steps: `command` fills `field`, the "OK" goes to `nextStep`.
+    void Identify(int baseStep, const char* command, std::string& field, int nextStep);
+    void ShowDevice();
+    void CopyToShown();
+
+    VTolmTopDistributor& distTop_;
+    IModemPort& port_;
+    IModemView& view_;
+
+    TMachineState State_ = msInit;
+    int Step_ = 0;
+    bool RunAgain_ = false;
+    bool TimedOut_ = false;
+    bool PortLost_ = false;
+    std::string LastLine_;
+    bool FirstLine_ = false;
+    std::string Manufacturer_;
+    std::string Model_;
+    std::uint32_t PendingReplies_ = 0;
+    int NeighbourCount_ = 0;
+    std::string PendingOperator_;
+    bool EchoTraffic_ = true;
+    std::recursive_mutex MachineLock_;
+
+    TModemStatus WorkStatus_;
+    TModemStatus ShownStatus_;
+    mutable std::recursive_mutex ShownLock_;
+    int LastServingChannel_ = -1;
+
+    std::string LastOpenReason_;
+    std::uint64_t CompletedCycles_ = 0;
+};
+
+} // namespace celdara

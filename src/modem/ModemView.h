@@ -1,0 +1,62 @@
+// What the modem monitor needs of the window it reports to, and of the serial component
+// it drives beyond the link contract. The main window and the serial port implement these;
+// tests implement them with recorders.
+#pragma once
+
+#include "modem/StatusDisplay.h"
+#include "serial/CommunicationComponent.h"
+
+#include <string>
+#include <vector>
+
+namespace celdara {
+
+// Terminal kinds the monitor writes with.
+inline constexpr int kTermKindSent = 5;
+inline constexpr int kTermKindReceived = 6;
+
+// Panels of the status bar.
+inline constexpr int kPanelPort = 0;
+inline constexpr int kPanelDevice = 1;
+inline constexpr int kPanelOperator = 2;
+
+class IModemView {
+public:
+    virtual ~IModemView() = default;
+
+    // The debug terminal.
+    virtual void AddLine(const std::string& text, int kind) = 0;
+    virtual void AddString(const std::string& text, int kind) = 0;
+
+    virtual void SetStatusPanel(int panel, const std::string& text) = 0;
+    virtual void SetGraphValue(int value) = 0;
+    // Row 1..7 of the cell grid (row 0 holds the headers).
+    virtual void SetCellRow(int row, const TCellRowTexts& texts) = 0;
+    virtual void SetConnectionLabel(const std::string& text) = 0;
+
+    virtual void SetOperatorGroupEnabled(bool enabled) = 0;
+    // The operator group's items, "Auto select" first.
+    virtual void SetOperatorItems(const std::vector<std::string>& items) = 0;
+
+    // The port the user chose in the port box.
+    virtual std::string PortBoxText() = 0;
+    // The port's state changed (the port box shows it by its colour).
+    virtual void ShowPortState(TCommState state) = 0;
+
+    // Lets the window handle what is pending (repaints, input) during a long step.
+    virtual void ProcessMessages() = 0;
+};
+
+class IModemPort {
+public:
+    virtual ~IModemPort() = default;
+
+    virtual VTolmCommunicationComponent& Link() = 0;
+    virtual void SetCommPort(const std::string& port) = 0;
+    // The ring-indicator line is active.
+    virtual bool IsRinging() = 0;
+    // Why the last open failed, in words for the user; empty when there is nothing to say.
+    virtual std::string OpenFailureReason() = 0;
+};
+
+} // namespace celdara

@@ -1,0 +1,259 @@
+#include "MonitorFixture.h"
+
+namespace celdara::testing {
+namespace {
+
+TEST_F(MonitorTest, OpensPreparesAndIdentifiesTheModem) {
+    monitor->EnterState(msInit);
+    EXPECT_EQ(port.commPort, "ttyUSB0");
+    EXPECT_EQ(view.panels[kPanelPort], "ttyUSB0");
+    ASSERT_TRUE(RunUntil([&] { return monitor->State() == msPoll; }, 2000));
+
+    EXPECT_EQ(monitor->Manufacturer(), "SIEMENS");
+    EXPECT_EQ(monitor->Model(), "MC35i");
+    EXPECT_EQ(view.panels[kPanelDevice], "Device: SIEMENS MC35i");
+    const std::vector<std::string> start(view.terminal.begin(), view.terminal.begin() + 6);
+    EXPECT_EQ(start, (std::vector<std::string>{"< machine: INIT", "< machine: OPEN",
+                                               "< \x20 Opening port \"ttyUSB0\".",
+                                               "< \x20 Success. Port \"ttyUSB0\" opened.",
+                                               "< machine: PREPARE", "> ATE0+COPS=0\r"}));
+    EXPECT_EQ(modem->commands[0], "ATE0+COPS=0\r");
+    EXPECT_EQ(modem->commands[1], "AT+CGMI\r");
+    EXPECT_EQ(modem->commands[2], "AT+CGMM\r");
+}
+
+TEST_F(MonitorTest, AFullPollCycleFillsTheStatusAndTheDisplay) {
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
+    EXPECT_EQ(modem->Count(PollCommand), 1);
+    EXPECT_EQ(modem->Count("AT^MONI\r"), 1);
+    EXPECT_EQ(modem->Count("AT^MONP\r"), 1);
+
+    monitor->RefreshDisplay();
+    EXPECT_EQ(view.graph.back(), 100); // first serving cell: a spike
+    monitor->RefreshDisplay();
+    EXPECT_EQ(view.graph.back(), 50);
+    EXPECT_EQ(view.panels[kPanelOperator], "T-Mobile CZ (23001), registered, home network");
+    EXPECT_EQ(view.rows[1], (TCellRowTexts{"  23", "900", "  54%", " -76", " 31", "230 01"}));
+    EXPECT_EQ(view.rows[2][0], "  60");
+    EXPECT_EQ(view.rows[3][1], "1800");
+    EXPECT_EQ(view.rows[4], (TCellRowTexts{"-", "-", "-", "-", "-", "-"}));
+    EXPECT_EQ(view.connection, "");
+}
+
+TEST_F(MonitorTest, PollTrafficIsHiddenUnlessTheDebugTerminalIsOn) {
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
+    EXPECT_EQ(view.CountLines(std::string("> ") + PollCommand), 0);
+    monitor->DebugTraffic = true;
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 2; }, 5000));
+    EXPECT_EQ(view.CountLines(std::string("> ") + PollCommand), 1);
+    EXPECT_EQ(view.CountLines("< +CSQ: 16,0"), 1);
+}
+
+TEST_F(MonitorTest, APollReplyWithoutActivityEndsByItsTimeout) {
+    modem->replies[PollCommand] = "+CSQ: 16,0\r\n+COPS: 0,0,\"X\"\r\n+COPS: 0,2,\"23001\"\r\n"
+                                  "+CREG: 0,1\r\n\r\nOK\r\n";
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return modem->Count(PollCommand) == 1; }, 5000));
+    const Tick sent = clock.Now();
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
+    // The time-out goes straight to the end of the cycle, rounded up to the 50 ms tick.
+    EXPECT_GE(clock.Now() - sent, 500u);
+    EXPECT_LE(clock.Now() - sent, 600u);
+    EXPECT_NE(std::find(view.graph.begin(), view.graph.end(), -1), view.graph.end());
+    TModemStatus shown = monitor->ShownStatus();
+    EXPECT_FALSE(shown.LevelValid);
+    EXPECT_FALSE(shown.RegStateValid);
+    EXPECT_FALSE(shown.OperatorNameValid);
+    EXPECT_TRUE(shown.OperatorCodeValid); // the code keeps what the reply gave
+    EXPECT_FALSE(shown.Cells[0].Valid);   // the cell steps are skipped
+    EXPECT_EQ(modem->Count("AT^MONI\r"), 0);
+}
+
+TEST_F(MonitorTest, OnlyAnExactOkEndsThePoll) {
+    modem->replies[PollCommand] = "+CSQ: 16,0\r\n+COPS: 0,0,\"X\"\r\n+COPS: 0,2,\"23001\"\r\n"
+                                  "+CREG: 0,1\r\n+CPAS: 0\r\nOKAY\r\n";
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return modem->Count(PollCommand) == 1; }, 5000));
+    Run(400);
+    EXPECT_EQ(monitor->CompletedCycles(), 0u);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 400));
+    EXPECT_FALSE(monitor->ShownStatus().LevelValid);
+}
+
+TEST_F(MonitorTest, ASilentModemKeepsThePreparationResendingEveryTwoSeconds) {
+    modem->silent = true;
+    monitor->EnterState(msInit);
+    Run(10000);
+    EXPECT_EQ(monitor->State(), msPrepare);
+    // Sent at 0, then after each 2000 ms wait, rounded up to the 50 ms tick.
+    EXPECT_GE(modem->Count("ATE0+COPS=0\r"), 5);
+    EXPECT_LE(modem->Count("ATE0+COPS=0\r"), 6);
+    EXPECT_EQ(view.CountLines("< machine: PREPARE"), modem->Count("ATE0+COPS=0\r"));
+}
+
+TEST_F(MonitorTest, AnErrorToTheIdentificationIsTakenAsTheNameAndTheCommandResent) {
+    modem->replies["AT+CGMI\r"] = "\r\nERROR\r\n";
+    monitor->EnterState(msInit);
+    Run(5000);
+    EXPECT_EQ(monitor->State(), msPrepare);
+    EXPECT_EQ(monitor->Manufacturer(), "ERROR");
+    EXPECT_GE(modem->Count("AT+CGMI\r"), 2);
+}
+
+TEST_F(MonitorTest, SwitchesToAnOperatorAndBackToAutomaticSelection) {
+    view.operatorsEnabled = true;
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
+
+    monitor->rgpOperatorsClick(2, "O2 (23002)");
+    EXPECT_EQ(monitor->PendingOperator(), "23002");
+    EXPECT_FALSE(view.operatorsEnabled);
+    ASSERT_TRUE(RunUntil([&] { return view.operatorsEnabled; }, 5000));
+    EXPECT_EQ(modem->Count("AT+COPS=1,2,\"23002\"\r"), 1);
+    EXPECT_EQ(monitor->PendingOperator(), "");
+    EXPECT_EQ(view.panels[kPanelOperator], "?, registration state unknown");
+
+    monitor->rgpOperatorsClick(0, "Auto select");
+    EXPECT_EQ(monitor->PendingOperator(), "AUTO");
+    ASSERT_TRUE(RunUntil([&] { return view.operatorsEnabled; }, 5000));
+    EXPECT_EQ(modem->Count("AT+COPS=0\r"), 1);
+}
+
+TEST_F(MonitorTest, AFailedSwitchIsDroppedAndTheGroupStaysDisabled) {
+    modem->replies["AT+COPS=1,2,\"23002\"\r"] = "\r\n+CME ERROR: 32\r\n";
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
+    monitor->rgpOperatorsClick(2, "O2 (23002)");
+    ASSERT_TRUE(RunUntil([&] { return modem->Count("AT+COPS=1,2,\"23002\"\r") == 1; }, 5000));
+    const std::uint64_t cycles = monitor->CompletedCycles();
+    Run(59000);
+    EXPECT_EQ(monitor->CompletedCycles(), cycles); // waiting for the switch
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() > cycles; }, 2000));
+    EXPECT_FALSE(view.operatorsEnabled);
+    EXPECT_EQ(modem->Count("AT+COPS=1,2,\"23002\"\r"), 1);
+}
+
+TEST_F(MonitorTest, ASwitchAfterUnsupportedCellCommandsStillWaitsForItsOk) {
+    // Without cell monitor commands both cell steps end by time-out; that must not end the
+    // operator switch that follows them.
+    modem->replies.erase("AT^MONI\r");
+    modem->replies.erase("AT^MONP\r");
+    modem->silent = false;
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 10000));
+    monitor->rgpOperatorsClick(0, "Auto select");
+    modem->replies["AT+COPS=0\r"] = "";
+    ASSERT_TRUE(RunUntil([&] { return modem->Count("AT+COPS=0\r") == 1; }, 10000));
+    Run(200);
+    modem->Unsolicited("\r\nOK\r\n");
+    ASSERT_TRUE(RunUntil([&] { return view.operatorsEnabled; }, 200));
+}
+
+TEST_F(MonitorTest, ClickRulesTakeTheTextBetweenTheFirstParentheses) {
+    monitor->rgpOperatorsClick(3, "Nové (ex) (23099)");
+    EXPECT_EQ(monitor->PendingOperator(), "ex");
+    monitor->rgpOperatorsClick(3, "no code");
+    EXPECT_EQ(monitor->PendingOperator(), "ex");
+    monitor->rgpOperatorsClick(3, "broken (23001");
+    EXPECT_EQ(monitor->PendingOperator(), "ex");
+}
+
+TEST_F(MonitorTest, ARingingLineIsAnswered) {
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
+    EXPECT_EQ(modem->Count("ATA\r"), 0);
+    port.ringing = true;
+    ASSERT_TRUE(RunUntil([&] { return modem->Count("ATA\r") == 1; }, 5000));
+    port.ringing = false;
+    const std::uint64_t cycles = monitor->CompletedCycles();
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() > cycles; }, 5000));
+    EXPECT_EQ(modem->Count("ATA\r"), 1);
+}
+
+TEST_F(MonitorTest, AnAnswerRefusedWithErrorAlternatesWithPollCycles) {
+    modem->replies["ATA\r"] = "\r\nERROR\r\n";
+    port.ringing = true;
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 4; }, 20000));
+    const int polls = modem->Count(PollCommand);
+    const int answers = modem->Count("ATA\r");
+    EXPECT_GE(answers, polls - 1);
+    EXPECT_LE(answers, polls);
+}
+
+TEST_F(MonitorTest, APortThatWillNotOpenIsRetriedEverySecondWithItsReasonOnce) {
+    modem->failOpen = true;
+    port.reason = "Permission denied: add yourself to the group \"dialout\".";
+    monitor->EnterState(msInit);
+    Run(5000);
+    EXPECT_EQ(monitor->State(), msOpen);
+    EXPECT_GE(modem->openCalls, 5);
+    EXPECT_LE(modem->openCalls, 6);
+    EXPECT_EQ(view.CountLines("< \x20 Error while opening ttyUSB0."), modem->openCalls);
+    EXPECT_EQ(view.CountLines("< \x20 " + port.reason), 1);
+
+    port.reason = "The port is in use by another program.";
+    Run(1050);
+    EXPECT_EQ(view.CountLines("< \x20 " + port.reason), 1);
+
+    modem->failOpen = false;
+    ASSERT_TRUE(RunUntil([&] { return monitor->State() == msPoll; }, 3000));
+}
+
+TEST_F(MonitorTest, ALostPortIsClosedAndOpenedAgain) {
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
+    modem->Close(); // reported as CommStateDisconnected
+    EXPECT_TRUE(monitor->PortLost());
+    ASSERT_TRUE(RunUntil([&] { return view.CountLines("< machine: CLOSE") == 1; }, 3000));
+    EXPECT_FALSE(monitor->PortLost());
+    EXPECT_EQ(modem->openCalls, 2);
+    const std::uint64_t cycles = monitor->CompletedCycles();
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() > cycles; }, 5000));
+    // The machine's own close while opening does not count as a lost port.
+    EXPECT_EQ(view.CountLines("< machine: CLOSE"), 1);
+}
+
+TEST_F(MonitorTest, RepliesSplitAcrossReadsFormWholeLines) {
+    monitor->EnterState(msInit);
+    // Every reply arrives a byte at a time.
+    for (int t = 0; t < 5000 && monitor->CompletedCycles() < 2; t += 50)
+        OneTick(1);
+    EXPECT_GE(monitor->CompletedCycles(), 2u);
+    EXPECT_TRUE(monitor->ShownStatus().LevelValid);
+    EXPECT_TRUE(monitor->ShownStatus().Cells[2].Valid);
+}
+
+TEST_F(MonitorTest, ASeventhNeighbourLineClearsEveryNeighbourRow) {
+    std::string reply = "\r\nchann rs dBm MCC MNC BCC C1 C2\r\n";
+    for (int i = 0; i < 7; ++i)
+        reply += "  60 28 -83 230 01 5 22 22\r\n";
+    modem->replies["AT^MONP\r"] = reply + "\r\nOK\r\n";
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
+    TModemStatus shown = monitor->ShownStatus();
+    for (int i = 1; i < kCellRowCount; ++i)
+        EXPECT_FALSE(shown.Cells[i].Valid) << i;
+    EXPECT_TRUE(shown.Cells[0].Valid);
+}
+
+TEST_F(MonitorTest, TypedCommandsShowTrafficAndCanEndAWaitingStepEarly) {
+    modem->replies["AT^MONI\r"] = ""; // no answer: the step waits its full second
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return modem->Count("AT^MONI\r") == 1; }, 5000));
+    EXPECT_FALSE(monitor->EchoTraffic());
+
+    modem->replies["AT\r"] = "\r\nchann\r\n\r\nOK\r\n";
+    monitor->TermSendData("AT\r");
+    EXPECT_TRUE(monitor->EchoTraffic());
+    EXPECT_EQ(view.terminal.back(), "> AT\r");
+    OneTick(); // the command goes out; its reply comes with the next tick
+    const Tick before = clock.Now();
+    ASSERT_TRUE(RunUntil([&] { return modem->Count("AT^MONP\r") == 1; }, 1000));
+    EXPECT_LT(clock.Now() - before, 500u);
+}
+
+} // namespace
+} // namespace celdara::testing
