@@ -118,8 +118,9 @@ private:
     }
 
     // The ellipse inscribed in (l, t)-(r, b): a pixel belongs to it when its centre lies
-    // inside. Where it does, `take` is asked with the pixel's angle in degrees on the
-    // ellipse (0 at 3 o'clock, counter-clockwise), and the pixel is set when it agrees.
+    // inside. `take` is asked with the pixel centre in coordinates of the unit circle (x right,
+    // y up) and the pixel is set when it agrees. Rows are cut to the ellipse's span first, so
+    // only pixels of the ellipse are visited.
     template <typename Take>
     void FillEllipseWhere(int l, int t, int r, int b, QRgb v, Take take) {
         if (r <= l || b <= t)
@@ -130,34 +131,47 @@ private:
         const double ry = (b - t) / 2.0;
         for (int y = std::max(t, 0); y < std::min(b, h_); ++y) {
             const double dy = (y + 0.5 - cy) / ry;
-            for (int x = std::max(l, 0); x < std::min(r, w_); ++x) {
-                const double dx = (x + 0.5 - cx) / rx;
-                if (dx * dx + dy * dy > 1.0)
-                    continue;
-                double deg = std::atan2(-dy, dx) * 180.0 / std::numbers::pi;
-                if (deg < 0)
-                    deg += 360.0;
-                if (take(deg))
-                    Set(x, y, v);
-            }
+            if (dy * dy > 1.0)
+                continue;
+            const double half = rx * std::sqrt(1.0 - dy * dy);
+            const int x0 = std::max({l, 0, static_cast<int>(std::ceil(cx - half - 0.5))});
+            const int x1 = std::min({r - 1, w_ - 1, static_cast<int>(std::floor(cx + half - 0.5))});
+            auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
+            for (int x = x0; x <= x1; ++x)
+                if (take((x + 0.5 - cx) / rx, -dy))
+                    line[x] = v;
         }
     }
 
     void FillEllipse(int l, int t, int r, int b, TColor c) {
         if (c != clNone)
-            FillEllipseWhere(l, t, r, b, Resolve(c), [](double) { return true; });
+            FillEllipseWhere(l, t, r, b, Resolve(c), [](double, double) { return true; });
     }
 
-    // Part of an ellipse from startDeg through spanDeg (negative: clockwise).
+    // Part of an ellipse from startDeg through spanDeg (0 at 3 o'clock, counter-clockwise;
+    // a negative span runs clockwise). Decided by the sides of the two edge rays, not by
+    // angles: a sector of a large pie has tens of thousands of pixels.
     void FillSector(int l, int t, int r, int b, double startDeg, double spanDeg, TColor c) {
         if (c == clNone)
             return;
-        FillEllipseWhere(l, t, r, b, Resolve(c), [=](double deg) {
-            double d = spanDeg < 0 ? startDeg - deg : deg - startDeg;
-            d = std::fmod(d, 360.0);
-            if (d < 0)
-                d += 360.0;
-            return d <= std::fabs(spanDeg);
+        if (std::fabs(spanDeg) >= 360.0) {
+            FillEllipse(l, t, r, b, c);
+            return;
+        }
+        const double from = (spanDeg < 0 ? startDeg + spanDeg : startDeg) * std::numbers::pi / 180;
+        const double to = from + std::fabs(spanDeg) * std::numbers::pi / 180;
+        const double ux = std::cos(from), uy = std::sin(from);
+        const double vx = std::cos(to), vy = std::sin(to);
+        const bool narrow = std::fabs(spanDeg) <= 180.0;
+        FillEllipseWhere(l, t, r, b, Resolve(c), [=](double x, double y) {
+            const double afterStart = ux * y - uy * x; // >= 0: counter-clockwise of the start
+            const double beforeEnd = x * vy - y * vx;  // >= 0: clockwise of the end
+            // Points on an edge ray belong to the sector; the margin absorbs the rounding of
+            // cos and sin at right angles, which would otherwise drop one edge and keep the other.
+            constexpr double onEdge = -1e-9;
+            if (narrow)
+                return afterStart >= onEdge && beforeEnd >= onEdge;
+            return afterStart >= onEdge || beforeEnd >= onEdge;
         });
     }
 
@@ -353,7 +367,7 @@ private:
         const TColor frame = colors_.FrameColor;
         FillRaw(0, 0, w_, h_, Surround());
         const int c = themed_ ? 2 : 0;
-        auto upper = [](double deg) { return deg <= 180.0; };
+        auto upper = [](double, double y) { return y >= 0.0; };
         // The dial is the upper half of an ellipse twice as high as the control.
         auto bottom = [this](int i) { return 2 * (h_ - i) - 1; };
         if (themed_) {
