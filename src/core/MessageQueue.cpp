@@ -55,6 +55,34 @@ bool TMessageQueue::ProcessOne() {
     return true;
 }
 
+bool TMessageQueue::PopForTarget(const TMessageTarget* target, std::uint64_t limit, TMessage& out) {
+    std::lock_guard lock(mutex_);
+    for (auto it = queue_.begin(); it != queue_.end() && it->Sequence < limit; ++it) {
+        if (it->Message.Target == target) {
+            out = std::move(it->Message);
+            queue_.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+int TMessageQueue::ProcessTarget(const TMessageTarget* target) {
+    std::uint64_t limit;
+    {
+        std::lock_guard lock(mutex_);
+        limit = nextSequence_;
+    }
+    int handled = 0;
+    TMessage message;
+    while (target && PopForTarget(target, limit, message)) {
+        message.Target->HandleMessage(message);
+        ++handled;
+        message = TMessage{};
+    }
+    return handled;
+}
+
 int TMessageQueue::RemoveMessages(const TMessageTarget* target, int kind) {
     std::deque<Entry> dropped; // released outside the lock
     int count = 0;
@@ -94,6 +122,15 @@ int TMessageQueue::RemoveTarget(const TMessageTarget* target) {
 std::size_t TMessageQueue::Pending() const {
     std::lock_guard lock(mutex_);
     return queue_.size();
+}
+
+std::size_t TMessageQueue::Pending(const TMessageTarget* target, int kind) const {
+    std::lock_guard lock(mutex_);
+    std::size_t n = 0;
+    for (const Entry& e : queue_)
+        if (e.Message.Target == target && e.Message.Kind == kind)
+            ++n;
+    return n;
 }
 
 void TMessageQueue::SetWakeHandler(std::function<void()> wake) {

@@ -42,6 +42,11 @@ public:
     // Main thread: handles the oldest message, if any. Returns whether there was one.
     bool ProcessOne();
 
+    // Main thread: handles the messages queued for `target` when the call began, in posting
+    // order, and leaves every other message queued (a window delivering what is still
+    // meant for it before it goes away). Returns the number handled.
+    int ProcessTarget(const TMessageTarget* target);
+
     // Drops the queued messages of `kind` for `target` and releases their blocks; returns
     // how many were dropped.
     int RemoveMessages(const TMessageTarget* target, int kind);
@@ -49,6 +54,8 @@ public:
     int RemoveTarget(const TMessageTarget* target);
 
     std::size_t Pending() const;
+    // How many messages of `kind` for `target` are queued.
+    std::size_t Pending(const TMessageTarget* target, int kind) const;
 
     // Called after every post, on the posting thread (the Qt layer wakes its event loop).
     // Set it before any other thread posts.
@@ -61,6 +68,7 @@ private:
     };
 
     bool PopOlderThan(std::uint64_t limit, TMessage& out);
+    bool PopForTarget(const TMessageTarget* target, std::uint64_t limit, TMessage& out);
 
     mutable std::mutex mutex_;
     std::deque<Entry> queue_;

@@ -67,6 +67,26 @@ TEST(MessageQueue, RemovingOneKindReleasesItsBlocksAndKeepsTheRest) {
     EXPECT_EQ(queue.Pending(), 0u);
 }
 
+TEST(MessageQueue, ProcessingOneTargetLeavesTheOthersQueuedInOrder) {
+    TMessageQueue queue;
+    TRecorder a, b;
+    queue.Post(&b, 1);
+    queue.Post(&a, 2);
+    queue.Post(&b, 3);
+    queue.Post(&a, 4);
+    EXPECT_EQ(queue.Pending(&a, 4), 1u);
+    EXPECT_EQ(queue.Pending(&b, 4), 0u);
+    EXPECT_EQ(queue.ProcessTarget(&a), 2);
+    ASSERT_EQ(a.handled.size(), 2u);
+    EXPECT_EQ(a.handled[0].first, 2);
+    EXPECT_EQ(a.handled[1].first, 4);
+    EXPECT_TRUE(b.handled.empty());
+    EXPECT_EQ(queue.ProcessMessages(), 2);
+    ASSERT_EQ(b.handled.size(), 2u);
+    EXPECT_EQ(b.handled[0].first, 1);
+    EXPECT_EQ(b.handled[1].first, 3);
+}
+
 TEST(MessageQueue, PostsFromManyThreadsArriveOnceEachInEachThreadsOrder) {
     TMessageQueue queue;
     std::atomic<int> wakes{0};
