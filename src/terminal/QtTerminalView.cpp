@@ -4,7 +4,6 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
-#include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
@@ -26,58 +25,109 @@ QString Latin1(std::string_view text) {
 } // namespace
 
 QtTerminalView::QtTerminalView(QPlainTextEdit* view, QLineEdit* inTime, QLineEdit* outTime)
-    : view_(view), inTime_(inTime), outTime_(outTime) {}
+    : view_(view), flushTimer_(std::make_unique<QTimer>()), inTime_(inTime), outTime_(outTime) {
+    flushTimer_->setSingleShot(true);
+    flushTimer_->setInterval(0);
+    QObject::connect(flushTimer_.get(), &QTimer::timeout, flushTimer_.get(), [this] { Flush(); });
+}
 
-int QtTerminalView::TextLength() const {
+QtTerminalView::~QtTerminalView() = default;
+
+int QtTerminalView::DocumentLength() const {
     return view_ ? view_->document()->characterCount() - 1 : 0;
 }
 
+int QtTerminalView::TextLength() const {
+    return DocumentLength() + pendingLength_;
+}
+
 int QtTerminalView::LineCount() const {
-    return view_ ? view_->document()->blockCount() : 1;
+    const int documentLines = view_ ? view_->document()->blockCount() : 1;
+    return documentLines + static_cast<int>(pendingLineStarts_.size());
 }
 
 int QtTerminalView::LineStart(int line) const {
-    if (!view_)
+    if (!view_ || line <= 0)
         return 0;
-    const QTextBlock block = view_->document()->findBlockByNumber(line);
-    return block.isValid() ? block.position() : TextLength();
+    const int documentLines = view_->document()->blockCount();
+    if (line < documentLines)
+        return view_->document()->findBlockByNumber(line).position();
+    const auto gathered = static_cast<std::size_t>(line - documentLines);
+    if (gathered < pendingLineStarts_.size())
+        return DocumentLength() + pendingLineStarts_[gathered];
+    return TextLength();
 }
 
 void QtTerminalView::DeleteFront(int count) {
+    Flush();
     if (!view_ || count <= 0)
         return;
     QTextCursor cursor(view_->document());
-    cursor.setPosition(std::min(count, TextLength()), QTextCursor::KeepAnchor);
+    cursor.setPosition(std::min(count, DocumentLength()), QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
+}
+
+void QtTerminalView::AddSegment(std::string_view text, TerminalRgb colour) {
+    if (text.empty())
+        return;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n')
+            pendingLineStarts_.push_back(pendingLength_ + static_cast<int>(i) + 1);
+    pendingLength_ += static_cast<int>(text.size());
+    const QTextCharFormat format = ColourFormat(colour);
+    if (!pending_.empty() && pending_.back().format == format)
+        pending_.back().text += Latin1(text);
+    else
+        pending_.push_back({Latin1(text), format});
 }
 
 void QtTerminalView::Append(std::string_view text, TerminalRgb base,
                             const std::vector<TerminalColourRun>& runs) {
     if (!view_)
         return;
-    QTextCursor cursor(view_->document());
-    cursor.movePosition(QTextCursor::End);
-    // Runs of one format each inside a single edit block: the document lays out once.
-    cursor.beginEditBlock();
-    const QTextCharFormat baseFormat = ColourFormat(base);
     std::size_t done = 0;
     for (const TerminalColourRun& run : runs) {
         const auto start = static_cast<std::size_t>(std::max(0, run.start));
         if (start >= text.size())
             break;
         if (start > done)
-            cursor.insertText(Latin1(text.substr(done, start - done)), baseFormat);
+            AddSegment(text.substr(done, start - done), base);
         const std::size_t length =
             std::min(static_cast<std::size_t>(std::max(0, run.length)), text.size() - start);
-        cursor.insertText(Latin1(text.substr(start, length)), ColourFormat(run.colour));
+        AddSegment(text.substr(start, length), run.colour);
         done = start + length;
     }
     if (done < text.size())
-        cursor.insertText(Latin1(text.substr(done)), baseFormat);
-    cursor.endEditBlock();
+        AddSegment(text.substr(done), base);
+    if (!pending_.empty() && !flushTimer_->isActive())
+        flushTimer_->start();
+}
+
+void QtTerminalView::Flush() {
+    flushTimer_->stop();
+    if (view_ && !pending_.empty()) {
+        QTextCursor cursor(view_->document());
+        cursor.movePosition(QTextCursor::End);
+        // One edit block: the document is laid out once for all of it.
+        cursor.beginEditBlock();
+        for (const Segment& segment : pending_)
+            cursor.insertText(segment.text, segment.format);
+        cursor.endEditBlock();
+    }
+    pending_.clear();
+    pendingLength_ = 0;
+    pendingLineStarts_.clear();
+    if (scrollPending_) {
+        scrollPending_ = false;
+        ScrollDocumentToEnd();
+    }
 }
 
 void QtTerminalView::ClearText() {
+    pending_.clear();
+    pendingLength_ = 0;
+    pendingLineStarts_.clear();
+    scrollPending_ = false;
     if (view_)
         view_->clear();
 }
@@ -102,7 +152,11 @@ TerminalSelection QtTerminalView::Selection() const {
 void QtTerminalView::SetSelection(TerminalSelection selection) {
     if (!view_)
         return;
-    const int length = TextLength();
+    // Unchanged (nothing above it was deleted): leave the gathered text gathered.
+    if (selection == Selection())
+        return;
+    Flush();
+    const int length = DocumentLength();
     QTextCursor cursor(view_->document());
     cursor.setPosition(std::clamp(selection.start, 0, length));
     cursor.setPosition(std::clamp(selection.end, 0, length), QTextCursor::KeepAnchor);
@@ -120,11 +174,19 @@ int QtTerminalView::FirstVisibleLine() const {
 }
 
 void QtTerminalView::SetFirstVisibleLine(int line) {
-    if (view_)
+    if (view_ && line != FirstVisibleLine())
         view_->verticalScrollBar()->setValue(line);
 }
 
 void QtTerminalView::ScrollToEnd() {
+    if (pendingLength_ > 0) {
+        scrollPending_ = true; // once the gathered text is in
+        return;
+    }
+    ScrollDocumentToEnd();
+}
+
+void QtTerminalView::ScrollDocumentToEnd() {
     if (!view_)
         return;
     QTextCursor cursor = view_->textCursor();
@@ -137,6 +199,7 @@ void QtTerminalView::ScrollToEnd() {
 }
 
 void QtTerminalView::Repaint() {
+    Flush();
     if (view_)
         view_->viewport()->repaint();
 }

@@ -226,6 +226,11 @@ QWidget* VTolmTerminal::Form() const {
     return form_;
 }
 
+void VTolmTerminal::FlushView() {
+    if (form_ != nullptr && view_)
+        view_->Flush();
+}
+
 void VTolmTerminal::SetName(std::string name) {
     TComponent::SetName(name);
     if (form_ == nullptr || IsDesigning())

@@ -12,6 +12,7 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QTabWidget>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -24,7 +25,7 @@ class QLineEdit;
 class QObject;
 class QPlainTextEdit;
 class QPushButton;
-class QTabWidget;
+
 class QWidget;
 
 namespace celdara {
@@ -117,6 +118,9 @@ public:
     void EndLine() { output_.EndLine(); }
     // The "Vymazat" button.
     void Clear() { output_.Clear(); }
+    // Output reaches the view's document at the next turn of the event loop; this writes
+    // it there at once.
+    void FlushView();
 
     TerminalOutput& Output() { return output_; }
 
