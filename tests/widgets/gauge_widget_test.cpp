@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <limits>
 #include <vector>
 
 namespace celdara::widgets {
@@ -314,6 +315,34 @@ TEST_F(GaugeTest, PaintingOnScreenMatchesTheRenderedImage) {
     const QImage shown = gauge->grab().toImage();
     EXPECT_EQ(At(shown, 70, 30), kDarkBlue);
     EXPECT_EQ(At(shown, 30, 70), kWhite);
+}
+
+} // namespace
+} // namespace celdara::widgets
+
+namespace celdara::widgets {
+namespace {
+
+TEST(GaugeRobustness, EveryKindPaintsAtTinySizesAndExtremeRanges) {
+    QWidget parent;
+    auto* gauge = new VTolmGauge(&parent);
+    gauge->SetMinValue(std::numeric_limits<int>::min());
+    gauge->SetMaxValue(std::numeric_limits<int>::max());
+    gauge->SetProgress(12345);
+    gauge->SetDigitsAfterPoint(9);
+    for (int k = 0; k <= static_cast<int>(VTolmGaugeKind::vgkNeedle); ++k) {
+        gauge->SetKind(static_cast<VTolmGaugeKind>(k));
+        for (VTolmGaugeTheme theme : {VTolmGaugeTheme::Plain, VTolmGaugeTheme::Themed}) {
+            gauge->SetTheme(theme);
+            for (int w : {0, 1, 2, 3, 5, 7, 13})
+                for (int h : {0, 1, 2, 3, 5, 7, 13}) {
+                    gauge->resize(w, h);
+                    const QImage img = gauge->RenderImage();
+                    ASSERT_EQ(img.size(), QSize(std::max(w, 1), std::max(h, 1)));
+                }
+        }
+    }
+    EXPECT_FALSE(gauge->Text().isEmpty());
 }
 
 } // namespace
