@@ -481,3 +481,49 @@ TEST(TerminalScreenshot, WindowWithColouredTraffic) {
 
 } // namespace
 } // namespace celdara
+
+namespace celdara {
+namespace {
+
+TEST(TerminalComponent, LoadedRaisesOnFormCreateOnceAndKeepsTheWindowOnScreen) {
+    VTolmTerminal terminal(nullptr);
+    std::vector<QWidget*> created;
+    terminal.BeginLoading();
+    terminal.OnFormCreate = VTolmFormEvent::From([&](QWidget* form) { created.push_back(form); });
+    terminal.SetFormLeft(5000); // far off any screen
+    terminal.SetFormTop(-300);
+    terminal.SetVisible(true);
+    EXPECT_FALSE(terminal.Form()->isVisible()); // deferred while loading
+    terminal.EndLoading();
+    ASSERT_EQ(created.size(), 1u);
+    EXPECT_EQ(created[0], terminal.Form());
+    EXPECT_TRUE(terminal.Form()->isVisible());
+    const QRect area = terminal.Form()->screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(terminal.Form()->frameGeometry()))
+        << "window at " << terminal.Form()->x() << "," << terminal.Form()->y();
+}
+
+TEST(TerminalComponent, LegacyShowTimesSwitchesTheTimeOption) {
+    VTolmTerminal terminal(nullptr);
+    terminal.SetShowOptions(vttsoShowLineCounts);
+    terminal.ReadShowTimes(true);
+    EXPECT_EQ(terminal.ShowOptions(), vttsoShowLineCounts | vttsoShowTimes);
+    terminal.ReadShowTimes(false);
+    EXPECT_EQ(terminal.ShowOptions(), vttsoShowLineCounts);
+}
+
+TEST(TerminalComponent, OwnerFreesTheTerminalAndItsWindow) {
+    QPointer<QWidget> form;
+    {
+        TComponent owner(nullptr);
+        auto* terminal = new VTolmTerminal(&owner);
+        terminal->SetName("termMain");
+        EXPECT_EQ(owner.FindComponent("termMain"), terminal);
+        form = terminal->Form();
+        ASSERT_FALSE(form.isNull());
+    }
+    EXPECT_TRUE(form.isNull());
+}
+
+} // namespace
+} // namespace celdara
