@@ -120,6 +120,25 @@ TEST_F(TerminalOutputTest, LongOutputBreaksIntoContinuationLinesWithoutMarker) {
     EXPECT_EQ(view.Lines().at(3), std::string(99, 'y'));
 }
 
+TEST_F(TerminalOutputTest, LineLimitsBelowOneStillEndWithEveryByteShown) {
+    struct Case {
+        int maxCharsPerLine;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {0, {"+ ", "a", "b", "c"}},
+        {-4, {"+ ", "a", "b", "c"}},
+    };
+    for (const Case& c : cases) {
+        FakeTerminalView fresh;
+        TerminalOutput out(clock.Clock());
+        out.SetView(&fresh);
+        out.SetMaxCharsPerLine(c.maxCharsPerLine);
+        out.AddString("abc", 0);
+        EXPECT_EQ(fresh.Lines(), c.lines) << "MaxCharsPerLine " << c.maxCharsPerLine;
+    }
+}
+
 TEST_F(TerminalOutputTest, BytesAreRenderedByTheKindsDisplayMode) {
     struct Case {
         const char* name;
