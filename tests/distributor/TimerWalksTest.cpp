@@ -1,5 +1,7 @@
 #include "distributor/DistributorFixture.h"
 
+#include <stdexcept>
+
 namespace celdara::testing {
 namespace {
 
@@ -187,6 +189,75 @@ TEST_F(TimerWalks, EmptiedEventStopsAtTheNextWalk) {
     top->OnTimerPoll = {};
     timer->Fire();
     EXPECT_EQ(polls, 1);
+}
+
+TEST_F(TimerWalks, ThrowingOwnHandlerLeavesTheDistributorReadyForTheNextWalk) {
+    bool fail = true;
+    int polls = 0;
+    top->OnTimerPoll = TDistributorPollProc::From([&](VTolmGeneralDistributor*, Tick&) {
+        ++polls;
+        if (fail)
+            throw std::runtime_error("poll failed");
+    });
+    EXPECT_THROW(timer->Fire(), std::runtime_error);
+    EXPECT_FALSE(top->Busy());
+    fail = false;
+    timer->Fire();
+    EXPECT_EQ(polls, 2);
+}
+
+TEST_F(TimerWalks, ThrowingHandlerInATimerDispatchDoesNotBlockLaterTimerDispatches) {
+    top->DoTimerAfterData = false;
+    top->SetOnComRecvDecode(TDistributorPollProc::From([](VTolmGeneralDistributor*, Tick&) {}));
+    link->Receive("A\r");
+    top->SetOnComRecvDecode(LineDecoder());
+    bool fail = true;
+    std::vector<std::string> polled;
+    top->SetOnComRecvPoll(TDistributorDataProc::From(
+        [&](VTolmGeneralDistributor*, Tick&, const std::string& d, bool&) {
+            polled.push_back(Visible(d));
+            if (fail)
+                throw std::runtime_error("poll failed");
+        }));
+    EXPECT_THROW(timer->Fire(), std::runtime_error);
+    fail = false;
+    top->SetOnComRecvDecode(TDistributorPollProc::From([](VTolmGeneralDistributor*, Tick&) {}));
+    link->Receive("B\r");
+    top->SetOnComRecvDecode(LineDecoder());
+    timer->Fire();
+    EXPECT_EQ(polled, (Lines{"A<CR>", "B<CR>"}));
+}
+
+TEST_F(TimerWalks, MessagesDeliveredInsideABusyHandlerCarryFreshTime) {
+    top->DoTimerAfterData = false;
+    top->SetOnComRecvDecode(LineDecoder());
+    std::vector<Tick> seen;
+    top->SetOnComRecvPoll(
+        TDistributorDataProc::From([&](VTolmGeneralDistributor*, Tick&, const std::string&, bool&) {
+            seen.push_back(top->Time());
+            clock.Advance(50); // each line takes its time
+        }));
+    top->OnTimeout = TDistributorPollProc::From([&](VTolmGeneralDistributor*, Tick&) {
+        timer->Fire();           // a nested tick finds the top busy
+        link->Receive("A\rB\r"); // and replies arrive while the handler runs
+    });
+    timer->Fire();
+    top->SetTimeout(0);
+    clock.Advance(1);
+    timer->Fire();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1], seen[0] + 50) << "the walk re-read the clock after the first line";
+}
+
+TEST_F(TimerWalks, DesignedTopNeitherTicksNorReceives) {
+    int polls = 0;
+    top->OnTimerPoll = Count(polls);
+    top->SetDesigning(true);
+    timer->Fire();
+    link->Receive("x");
+    EXPECT_EQ(polls, 0);
+    EXPECT_TRUE(top->GetComBuffer(0)->empty());
+    top->SetDesigning(false);
 }
 
 TEST(ChainWithoutTop, SendAndBufferLookUpRaiseTheirMessages) {
