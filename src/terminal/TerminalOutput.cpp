@@ -57,7 +57,7 @@ public:
             afterRawCr_ = true;
         } else {
             if (byte != '\n' || !afterRawCr_)
-                chunk_.viewText += byte == '\n' ? '\n' : byte;
+                chunk_.viewText += byte;
             afterRawCr_ = false;
         }
         ++column_;

@@ -51,10 +51,6 @@ public:
     // since two seconds before.
     void StartTiming();
 
-    // Composes the text that AddChars would insert, given the column the open line has
-    // reached. Updates the open kind's counter when a new line starts.
-    TerminalChunk Compose(const std::uint8_t* data, int count, int kind, int lastLineLength);
-
     int MaxLines() const { return maxLines_; }
     void SetMaxLines(int value);
     int MaxChars() const { return maxChars_; }
@@ -88,6 +84,9 @@ private:
         int firstVisibleLine = 0;
     };
 
+    // The text AddChars inserts, given the length the view's last line has reached.
+    // Counts the new line when one starts.
+    TerminalChunk Compose(const std::uint8_t* data, int count, int kind, int lastLineLength);
     std::string LinePrefix(int counter) const;
     ReadingPosition SaveReadingPosition() const;
     // Deletes whole leading lines so that `newChars` more characters fit; returns the

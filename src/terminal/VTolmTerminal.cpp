@@ -470,6 +470,10 @@ void VTolmTerminal::HandleApplicationState(bool active) {
 }
 
 void VTolmTerminal::HandleClose(bool& accept) {
+    if (form_ == nullptr) { // already freed, only waiting to be deleted
+        accept = true;
+        return;
+    }
     switch (termCloseAction_) {
     case trmcaDock:
         accept = false;
