@@ -407,6 +407,7 @@ bool TSimModem::ParseLine(const std::string& raw, std::vector<Command>& commands
 void TSimModem::RunCommands() {
     while (next_ < commands_.size()) {
         const Command& cmd = commands_[next_++];
+        responseOpen_ = false;
         bool faulty = std::find(faults_.ErrorCommands.begin(), faults_.ErrorCommands.end(),
                                 cmd.name) != faults_.ErrorCommands.end();
         if (!Handle(faulty ? Fail() : Execute(cmd)))
@@ -476,7 +477,12 @@ std::string TSimModem::ErrorText(int cme) const {
 void TSimModem::Info(const std::string& line) {
     if (!faults_.MissingPrefix.empty() && line.rfind(faults_.MissingPrefix, 0) == 0)
         return;
-    reply_ += verbose_ ? "\r\n" + line + "\r\n" : line + "\r\n";
+    // The lines of one command form one response: a line break before it, one after
+    // each line.
+    if (verbose_ && !responseOpen_)
+        reply_ += "\r\n";
+    responseOpen_ = true;
+    reply_ += line + "\r\n";
 }
 
 void TSimModem::ResultCode(const std::string& code) {
@@ -500,13 +506,16 @@ void TSimModem::Urc(const std::string& code) {
     if (network_.CallState() == TSimCallState::Data && code != "NO CARRIER")
         return;
     std::string keep = std::move(reply_);
+    bool keepOpen = responseOpen_;
     reply_.clear();
+    responseOpen_ = false;
     if (code.rfind("+CREG", 0) == 0)
         Info(code);
     else
         ResultCode(code);
     FlushReply();
     reply_ = std::move(keep);
+    responseOpen_ = keepOpen;
 }
 
 void TSimModem::FlushReply() {

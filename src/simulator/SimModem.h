@@ -161,6 +161,7 @@ private:
     std::uint64_t busyUntil_ = 0;
     std::function<Outcome()> pending_;
     std::string reply_;
+    bool responseOpen_ = false; // the current command has begun its information response
     int lastRegState_ = -1;
 
     std::deque<Piece> out_;

@@ -241,6 +241,17 @@ TEST(SimDialogueTest, EchoIsByteForByteAsTyped) {
     EXPECT_EQ(h.AllBytes(), "AT+CPAS\r\r\n+CPAS: 0\r\n\r\nOK\r\n");
 }
 
+TEST(SimDialogueTest, EachCommandAnswersWithOneFramedResponse) {
+    SimHarness h;
+    h.Command("ATE0\r");
+    h.pieces.clear();
+    h.Send("ATI;+CGMI\r");
+    h.Run(100);
+    EXPECT_EQ(h.AllBytes(), "\r\nCeldara\r\nVirtual GSM modem\r\nREVISION 1.0\r\n"
+                            "\r\nCeldara\r\n"
+                            "\r\nOK\r\n");
+}
+
 TEST(SimDialogueTest, RepeatAndNumericAndQuietModes) {
     SimHarness h;
     h.Command("ATE0\r");
