@@ -12,6 +12,10 @@ namespace {
 
 constexpr std::uint64_t kStepMs = 1000;
 constexpr std::size_t kMaxLine = 256; // longer command lines are refused, as modems do
+// What the modem holds for a busy or absent partner; more is lost, as on a line without
+// flow control.
+constexpr std::size_t kMaxBacklog = 4096;
+constexpr std::size_t kMaxQueuedOutput = 65536;
 constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
 
 // S-registers that carry meaning here: line end, line feed, backspace.
@@ -129,6 +133,7 @@ void TSimModem::PowerUp() {
     pending_ = nullptr;
     reply_.clear();
     out_.clear();
+    outBytes_ = 0;
     lastRegState_ = network_.RegState();
 }
 
@@ -151,6 +156,7 @@ void TSimModem::SetFaults(const TSimFaults& faults) {
     if (faults_.Vanished) {
         // Whatever was on its way is lost with the device.
         out_.clear();
+        outBytes_ = 0;
         backlog_.clear();
     }
     if (replug)
@@ -238,7 +244,8 @@ void TSimModem::Receive(std::string_view bytes, Tick now) {
     for (char c : bytes) {
         if (faults_.NoisePerMille > 0 && lineRng_.Chance(faults_.NoisePerMille))
             c = static_cast<char>(lineRng_.Range(0, 255));
-        backlog_ += c;
+        if (backlog_.size() < kMaxBacklog)
+            backlog_ += c;
     }
     ProcessInput();
 }
@@ -249,7 +256,16 @@ std::string TSimModem::Transmit(Tick now) {
         return {};
     std::string bytes = std::move(out_.front().bytes);
     out_.pop_front();
+    outBytes_ -= bytes.size();
     return bytes;
+}
+
+void TSimModem::DropArrivedOutput(Tick now) {
+    Advance(now);
+    while (!out_.empty() && out_.front().due <= clock_) {
+        outBytes_ -= out_.front().bytes.size();
+        out_.pop_front();
+    }
 }
 
 // Takes received bytes in while no command runs, as V.250 describes: everything up to
@@ -525,7 +541,8 @@ void TSimModem::FlushReply() {
 }
 
 void TSimModem::Send(std::string bytes, std::uint64_t due) {
-    if (bytes.empty() || faults_.Silent || faults_.Vanished)
+    if (bytes.empty() || faults_.Silent || faults_.Vanished ||
+        outBytes_ + bytes.size() > kMaxQueuedOutput)
         return;
     if (faults_.NoisePerMille > 0) {
         std::string noisy;
@@ -544,6 +561,7 @@ void TSimModem::Send(std::string bytes, std::uint64_t due) {
     }
     // Output leaves in the order it was made, whatever its latency.
     due = std::max(due, lastDue_);
+    outBytes_ += bytes.size();
     if (faults_.Split && bytes.size() > 1) {
         int pieces = lineRng_.Range(2, static_cast<int>(std::min<std::size_t>(bytes.size(), 4)));
         std::vector<std::size_t> cuts;

@@ -55,6 +55,10 @@ public:
     // (0: at once). A driver with a real clock sleeps at most this long.
     Tick TimeToNextEvent(Tick now);
 
+    // Drops the output that has arrived by `now` and not been taken: what a purge of the
+    // receive side on the host finds. Replies still on their way are not touched.
+    void DropArrivedOutput(Tick now);
+
     // CTS, DSR, RING while a call rings, RLSD while a data call is up; 0 once vanished.
     std::uint32_t ModemLines() const;
     bool Vanished() const { return faults_.Vanished; }
@@ -165,6 +169,7 @@ private:
     int lastRegState_ = -1;
 
     std::deque<Piece> out_;
+    std::size_t outBytes_ = 0;
     std::uint64_t lastDue_ = 0;
 };
 
