@@ -70,7 +70,8 @@ ReadElfSection(const std::string& path, std::string_view sectionName, std::size_
     if (ident[5] != 1 && ident[5] != 2)
         return std::nullopt;
     Fields header{ident, ident[5] == 2};
-    if (!wide && ident.size() < 52)
+    // A 64-bit header needs all 64 bytes; only a 32-bit one fits in 52.
+    if (ident.size() < (wide ? 64u : 52u))
         return std::nullopt;
 
     const std::uint64_t shoff = wide ? header.Get(0x28, 8) : header.Get(0x20, 4);

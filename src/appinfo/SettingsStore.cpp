@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace celdara {
 
@@ -90,10 +91,28 @@ bool DecodeSettingInteger(const std::string& text, std::int32_t& value) {
 
 TIniSettingsStore::TIniSettingsStore(std::string fileName) : fileName_(std::move(fileName)) {}
 
+TIniSettingsStore::~TIniSettingsStore() {
+    if (update_)
+        update_->sync();
+}
+
+void TIniSettingsStore::BeginUpdate() {
+    if (updateDepth_++ == 0)
+        update_ = std::make_unique<QSettings>(ToQ(fileName_), QSettings::IniFormat);
+}
+
+void TIniSettingsStore::EndUpdate() {
+    if (updateDepth_ == 0 || --updateDepth_ > 0)
+        return;
+    update_->sync();
+    update_.reset();
+}
+
 TIniSettingsStore::TStoredValue TIniSettingsStore::Read(const std::string& key,
                                                         const std::string& name) {
     TStoredValue result;
-    QSettings settings(ToQ(fileName_), QSettings::IniFormat);
+    std::optional<QSettings> own;
+    QSettings& settings = update_ ? *update_ : own.emplace(ToQ(fileName_), QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
         return result;
     QVariant v = settings.value(SettingsPath(key, name));
@@ -114,13 +133,15 @@ TIniSettingsStore::TStoredValue TIniSettingsStore::Read(const std::string& key,
 
 bool TIniSettingsStore::Write(const std::string& key, const std::string& name,
                               const std::string& encoded) {
-    QSettings settings(ToQ(fileName_), QSettings::IniFormat);
+    std::optional<QSettings> own;
+    QSettings& settings = update_ ? *update_ : own.emplace(ToQ(fileName_), QSettings::IniFormat);
     if (settings.status() == QSettings::AccessError)
         return false;
     // A file that did not parse is written anew from what could be read of it, so that the
     // program can keep its settings again; the status still tells of the parse.
     settings.setValue(SettingsPath(key, name), ToQ(encoded));
-    settings.sync();
+    if (!update_)
+        settings.sync();
     return settings.status() != QSettings::AccessError;
 }
 

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+class QSettings;
 
 namespace celdara {
 
@@ -25,6 +28,23 @@ public:
                              const std::string& value) = 0;
     virtual bool WriteInteger(const std::string& key, const std::string& name,
                               std::int32_t value) = 0;
+
+    // Writes between these two may be kept back and stored together at the end (the calls
+    // nest); reads in between see them.
+    virtual void BeginUpdate() {}
+    virtual void EndUpdate() {}
+};
+
+// BeginUpdate and EndUpdate around a scope.
+class TSettingsUpdate {
+public:
+    explicit TSettingsUpdate(TSettingsStore& store) : store_(store) { store_.BeginUpdate(); }
+    ~TSettingsUpdate() { store_.EndUpdate(); }
+    TSettingsUpdate(const TSettingsUpdate&) = delete;
+    TSettingsUpdate& operator=(const TSettingsUpdate&) = delete;
+
+private:
+    TSettingsStore& store_;
 };
 
 // The registry as one INI file per user (QSettings, INI format). A key's parts, separated by
@@ -36,6 +56,7 @@ public:
 class TIniSettingsStore final : public TSettingsStore {
 public:
     explicit TIniSettingsStore(std::string fileName);
+    ~TIniSettingsStore() override;
 
     const std::string& FileName() const { return fileName_; }
 
@@ -47,6 +68,10 @@ public:
     bool WriteString(const std::string& key, const std::string& name,
                      const std::string& value) override;
     bool WriteInteger(const std::string& key, const std::string& name, std::int32_t value) override;
+    // Each write on its own rewrites the file safely and waits for the disk; an update keeps
+    // one settings object open and writes the file once, at its end.
+    void BeginUpdate() override;
+    void EndUpdate() override;
 
 private:
     struct TStoredValue {
@@ -58,6 +83,8 @@ private:
     bool Write(const std::string& key, const std::string& name, const std::string& encoded);
 
     std::string fileName_;
+    std::unique_ptr<QSettings> update_;
+    int updateDepth_ = 0;
 };
 
 // $XDG_CONFIG_HOME/Celdara/registry.ini, with ~/.config when the variable is unset or not

@@ -361,6 +361,8 @@ void VTolmAppInfo::RestoreForm(TForm* form, bool UseVisible, bool ResizeAll) {
     placement.NormalPosition = r;
 
     if (!form->Floating()) {
+        if (!visible)
+            form->hide();
         if (size) {
             form->SetUndockWidth(
                 ClampSize(s.ReadInteger(key, "Width", form->UndockWidth()), form->UndockWidth()));
@@ -427,6 +429,7 @@ void VTolmAppInfo::SaveForms(std::string Except) {
             Except.push_back('|');
     }
     const std::vector<TForm*> ordered = OrderedForms(CollectForms(), "");
+    TSettingsUpdate update(*store_);
     std::string zOrder;
     for (TForm* form : ordered) {
         const std::string& name = form->Name();

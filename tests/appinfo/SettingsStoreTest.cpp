@@ -15,6 +15,11 @@ protected:
         return dir_.filePath(QString::fromLatin1(name)).toStdString();
     }
 
+    std::string FileText() const {
+        std::ifstream in(File());
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
     QTemporaryDir dir_;
 };
 
@@ -74,6 +79,25 @@ TEST_F(IniSettingsStoreTest, NamesWithSeparatorsStayOneValueAndKeysAreNested) {
     EXPECT_EQ(store.ReadString(kKey + "\\a", "b", ""), "nested");
     // Doubled or trailing separators name the same key.
     EXPECT_EQ(store.ReadString("Software\\\\Tolm\\Celdara\\Connection\\", "a/b", ""), "slash");
+}
+
+TEST_F(IniSettingsStoreTest, WritesOfAnUpdateAreSeenAtOnceAndStoredAtItsEnd) {
+    TIniSettingsStore store(File());
+    TIniSettingsStore other(File());
+    store.WriteInteger(kKey, "Left", 1);
+    {
+        TSettingsUpdate outer(store);
+        {
+            TSettingsUpdate inner(store);
+            EXPECT_TRUE(store.WriteInteger(kKey, "Left", 2));
+            EXPECT_TRUE(store.WriteString(kKey, "COMPort", "ttyUSB1"));
+        }
+        EXPECT_EQ(store.ReadInteger(kKey, "Left", 0), 2);
+        EXPECT_EQ(FileText().find("Left=dword:00000002"), std::string::npos); // not yet on disk
+    }
+    EXPECT_NE(FileText().find("Left=dword:00000002"), std::string::npos);
+    EXPECT_EQ(other.ReadInteger(kKey, "Left", 0), 2);
+    EXPECT_EQ(other.ReadString(kKey, "COMPort", ""), "ttyUSB1");
 }
 
 TEST_F(IniSettingsStoreTest, AMissingFileGivesDefaultsAndIsCreatedByAWrite) {
