@@ -80,7 +80,7 @@ std::size_t Feed(int master, double seconds, double& cpu) {
             break;
         const auto target = static_cast<std::size_t>(elapsed * kBytesPerSecond);
         while (sent < target) {
-            const std::size_t n = std::min(target - sent, buffer.size());
+            const std::size_t n = std::min(target - sent, buffer.size() - 97);
             const ssize_t w = write(master, buffer.data() + (sent % 97), n);
             if (w < 0 && errno == EINTR)
                 continue;

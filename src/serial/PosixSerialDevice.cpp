@@ -331,6 +331,19 @@ std::unique_ptr<TSerialDevice> OpenPosixSerialDevice(const std::string& path, in
         return fail(errno == EWOULDBLOCK ? EBUSY : errno);
     if (ioctl(fd, TIOCEXCL) < 0 && errno != ENOTTY && errno != EINVAL)
         return fail(errno);
+    // The reader relies on raw bytes with VMIN=1 and VTIME=0 whatever framing is asked for
+    // later (a refused control block keeps the port as it was), so set that at once; the
+    // rate and framing stay as found until the first control block.
+    termios2 raw = original;
+    raw.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
+                                          ICRNL | IXON | IXOFF | IXANY | IUCLC | IMAXBEL);
+    raw.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN | ECHOE | ECHOK);
+    raw.c_cflag |= CREAD | CLOCAL;
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    if (ioctl(fd, TCSETS2, &raw) < 0)
+        return fail(errno);
     return std::make_unique<TPosixSerialDevice>(fd, original);
 }
 

@@ -174,6 +174,16 @@ TEST_F(PtyComm, FramingThePtyCannotDoIsNotAccepted) {
     EXPECT_TRUE(comm.IsOpen());
 }
 
+TEST_F(PtyComm, RefusedControlBlockStillReadsRawBytes) {
+    comm.SetDataBits(TDataBits::_4);
+    ASSERT_TRUE(comm.Open());
+    EXPECT_FALSE(comm.UpdateDCB());
+    const std::string in = "a\rb\x03";
+    ASSERT_TRUE(pty.WriteAll(in));
+    ASSERT_TRUE(PumpUntilReceived(in.size()));
+    EXPECT_EQ(rec.received, in) << "no line editing, no CR translation, no signal characters";
+}
+
 TEST_F(PtyComm, ConfigurationStringOfAClosedPortOpensItWithAutoReconnect) {
     comm.SetAutoReconnect(false);
     comm.SetConfigAsString(comm.GetConfigAsString());
