@@ -159,8 +159,10 @@ void TSimModem::SetFaults(const TSimFaults& faults) {
         outBytes_ = 0;
         backlog_.clear();
     }
-    if (replug)
+    if (replug) {
+        ++replugs_;
         PowerUp();
+    }
 }
 
 // The tick wraps every 49 days; the modem keeps its own 64-bit time. A tick that went

@@ -62,6 +62,9 @@ public:
     // CTS, DSR, RING while a call rings, RLSD while a data call is up; 0 once vanished.
     std::uint32_t ModemLines() const;
     bool Vanished() const { return faults_.Vanished; }
+    // How often the device has come back after vanishing. A tty opened before a replug
+    // stays dead, as a real one does; comparing this tells an old opening from a new one.
+    std::uint64_t Replugs() const { return replugs_; }
 
     const TSimFaults& Faults() const { return faults_; }
     // Switching Vanished off again is a replug: the modem powers up afresh.
@@ -171,6 +174,7 @@ private:
     std::deque<Piece> out_;
     std::size_t outBytes_ = 0;
     std::uint64_t lastDue_ = 0;
+    std::uint64_t replugs_ = 0;
 };
 
 } // namespace celdara

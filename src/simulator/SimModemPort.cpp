@@ -49,6 +49,12 @@ bool TSimModemPort::Vanished(Tick now) {
     return modem_.Vanished();
 }
 
+std::uint64_t TSimModemPort::Replugs(Tick now) {
+    std::lock_guard<std::mutex> guard(lock_);
+    modem_.Advance(now);
+    return modem_.Replugs();
+}
+
 Tick TSimModemPort::TimeToNextEvent(Tick now) {
     std::lock_guard<std::mutex> guard(lock_);
     return rest_.empty() ? modem_.TimeToNextEvent(now) : 0;

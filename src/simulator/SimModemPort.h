@@ -26,6 +26,9 @@ public:
     // The modem-status word: CTS 0x10, DSR 0x20, RING 0x40, RLSD 0x80; 0 once vanished.
     std::uint32_t ModemStatus(Tick now);
     bool Vanished(Tick now);
+    // See TSimModem::Replugs: an adapter notes it when opened and treats a later value
+    // like Vanished.
+    std::uint64_t Replugs(Tick now);
     // How long a waiting reader may sleep before something can arrive. A write can make
     // output due at once (the echo), so a reader should also wake when one happens.
     Tick TimeToNextEvent(Tick now);

@@ -99,6 +99,23 @@ TEST(SimDialogueTest, PrepareAndIdentifyAsTheProgramDoes) {
     EXPECT_EQ(imei[0], h.modem.Imei());
 }
 
+TEST(SimDialogueTest, ImeiHasFifteenDigitsAValidCheckDigitAndDependsOnTheSeed) {
+    for (std::uint64_t seed : {1u, 2u, 3u}) {
+        std::string imei = SimHarness(QuietOptions(seed)).modem.Imei();
+        ASSERT_EQ(imei.size(), 15u);
+        int sum = 0;
+        for (std::size_t i = 0; i < 15; ++i) {
+            ASSERT_TRUE(imei[i] >= '0' && imei[i] <= '9');
+            int d = imei[i] - '0';
+            if (i % 2 == 1)
+                d = d * 2 > 9 ? d * 2 - 9 : d * 2;
+            sum += d;
+        }
+        EXPECT_EQ(sum % 10, 0) << imei;
+    }
+    EXPECT_NE(SimHarness(QuietOptions(1)).modem.Imei(), SimHarness(QuietOptions(2)).modem.Imei());
+}
+
 // An hour of polling while the world drifts: every cycle the parsers must read exactly
 // what the modem holds, whatever state it has drifted into.
 TEST(SimDialogueTest, EveryPollCycleParsesIntoTheValuesTheModemHolds) {

@@ -48,8 +48,10 @@ TEST(SimModemPortTest, VanishedDeviceFailsEveryCallUntilReplugged) {
     EXPECT_EQ(port.Read(&c, 1, 100), -1) << "the reply on its way is lost";
     EXPECT_FALSE(port.Write("AT\r", 100));
     EXPECT_EQ(port.ModemStatus(100), 0u);
+    EXPECT_EQ(port.Replugs(100), 0u);
     port.SetFaults({}, 200);
     EXPECT_FALSE(port.Vanished(200));
+    EXPECT_EQ(port.Replugs(200), 1u);
     EXPECT_EQ(port.Read(&c, 1, 300), 0);
     port.Write("AT\r", 300);
     EXPECT_EQ(ReadAll(port, 400, 64), "AT\r\r\nOK\r\n");
