@@ -116,6 +116,15 @@ TEST_F(PtyComm, RxCharFiresUnlessSkippedAndDataStillArrives) {
     EXPECT_EQ(rxChars, 1);
 }
 
+TEST_F(PtyComm, TxEmptyOnceTheFarEndTookTheBytes) {
+    int empties = 0;
+    comm.OnTxEmpty = TNotifyEvent::From([&](TObject*) { ++empties; });
+    ASSERT_TRUE(comm.Open());
+    ASSERT_TRUE(comm.SendData("AT\r", 3));
+    ASSERT_EQ(pty.ReadMaster(3), "AT\r");
+    ASSERT_TRUE(pump.PumpUntil([&] { return empties == 1; }));
+}
+
 TEST_F(PtyComm, PtyHasNoModemLinesYetStaysOpen) {
     ASSERT_TRUE(comm.Open());
     comm.SetModemPollPeriod(0);

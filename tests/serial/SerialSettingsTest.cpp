@@ -6,12 +6,15 @@
 #include "serial/LyrComm32Threads.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace celdara {
 namespace {
 
 using testing::TCommRecorder;
+using testing::TFakeDeviceState;
 using testing::TFakePortListBox;
 using testing::TFakeProvider;
 using testing::TFakeTtyTree;
@@ -555,6 +558,31 @@ TEST_F(FakeComm, SendDataOnAClosedPortFails) {
     EXPECT_FALSE(comm.SendData("x", -1));
 }
 
+TEST_F(FakeComm, TxEmptyFollowsAWriteExceptOnBluetoothPorts) {
+    TFakeProvider bluetooth("fakebt", "BTPORT9");
+    for (const char* port : {"fake0", "fakebt"}) {
+        TLyrComm32 c(nullptr, &pump.Queue(), &clock);
+        c.SetAutoReconnect(false);
+        int empties = 0;
+        c.OnTxEmpty = TNotifyEvent::From([&](TObject*) { ++empties; });
+        c.SetCommPort(port);
+        ASSERT_TRUE(c.Open());
+        TFakeDeviceState& st = std::string(port) == "fake0" ? provider.state : bluetooth.state;
+        const std::size_t before = st.written;
+        ASSERT_TRUE(c.SendData("ATZ\r", 4));
+        ASSERT_TRUE(pump.WaitUntil([&] { return st.written == before + 4; }));
+        // Three more passes of the reader's loop: each compares the lines and looks at the
+        // output queue.
+        const int reads = st.statusReads;
+        ASSERT_TRUE(pump.PumpUntil([&] { return st.statusReads >= reads + 3; }));
+        pump.PumpOnce();
+        if (std::string(port) == "fake0")
+            EXPECT_EQ(empties, 1) << port;
+        else
+            EXPECT_EQ(empties, 0) << port;
+    }
+}
+
 struct ScriptedDialog final : TSerialConfigDialog {
     TConfigDialogResult result = TConfigDialogResult::Cancelled;
     TDCB shown{};
@@ -632,6 +660,24 @@ TEST_F(FakeComm, DestroyingDeliversTheFinalStateReport) {
     }
     EXPECT_EQ(r.states.back(), CommStateDisconnected);
     EXPECT_EQ(pump.Queue().Pending(), 0u);
+}
+
+TEST(OpenErrorText, NamesTheReason) {
+    EXPECT_NE(DescribeOpenError("/dev/ttyUSB9", ENOENT).find("is not there"), std::string::npos);
+    EXPECT_NE(DescribeOpenError("/dev/ttyUSB9", EBUSY).find("in use by another program"),
+              std::string::npos);
+    EXPECT_NE(DescribeOpenError("/dev/ttyUSB9", EAGAIN).find("ModemManager"), std::string::npos);
+    EXPECT_EQ(DescribeOpenError("/dev/ttyUSB9", 0), "");
+    EXPECT_NE(DescribeOpenError("/dev/ttyUSB9", EIO).find("cannot be opened"), std::string::npos);
+    // A file of this process's own group: the text names the group and says the user is in it.
+    char path[] = "/tmp/celdara-perm-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    const std::string text = DescribeOpenError(path, EACCES);
+    ::unlink(path);
+    EXPECT_NE(text.find("belongs to group"), std::string::npos) << text;
+    EXPECT_NE(text.find("which you are in"), std::string::npos) << text;
 }
 
 } // namespace

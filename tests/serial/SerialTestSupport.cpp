@@ -171,7 +171,10 @@ public:
         return TDeviceWait::Timeout;
     }
     long Read(void*, std::size_t, int&) override { return 0; }
-    long Write(const void*, std::size_t count, int&) override { return static_cast<long>(count); }
+    long Write(const void*, std::size_t count, int&) override {
+        s_.written += count;
+        return static_cast<long>(count);
+    }
     int GetModemStatus(std::uint32_t& status) override {
         ++s_.statusReads;
         if (int e = s_.statusError.load())

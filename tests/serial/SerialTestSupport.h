@@ -98,6 +98,7 @@ struct TFakeDeviceState {
     std::atomic<bool> acceptDCB{true};
     std::atomic<int> dtrRaised{-1};
     std::atomic<int> rtsRaised{-1};
+    std::atomic<std::size_t> written{0};
     std::mutex mutex;
     std::vector<TDCB> applied;
     TDCB current{};
