@@ -1,7 +1,9 @@
 #include "appinfo/TForm.h"
 
 #include "appinfo/WindowGeometry.h"
+#include "core/Application.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLayout>
@@ -173,6 +175,15 @@ bool ApplicationShowMainForm() {
 
 void SetApplicationShowMainForm(bool show) {
     showMainForm = show;
+}
+
+int RunApplication(TApplication& app, TForm* mainForm) {
+    if (mainForm && ApplicationShowMainForm())
+        mainForm->show();
+    const int code = QApplication::exec();
+    while (app.ComponentCount() > 0)
+        delete app.Components(app.ComponentCount() - 1);
+    return code;
 }
 
 } // namespace celdara

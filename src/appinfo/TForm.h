@@ -109,4 +109,11 @@ bool IsAligned(const QWidget* control);
 bool ApplicationShowMainForm();
 void SetApplicationShowMainForm(bool show);
 
+class TApplication;
+
+// The program's message loop: shows `mainForm` unless a splash screen has taken that over,
+// runs Qt's event loop, and then frees everything `app` owns while Qt is still there to take
+// the windows down. Returns the loop's exit code.
+int RunApplication(TApplication& app, TForm* mainForm);
+
 } // namespace celdara

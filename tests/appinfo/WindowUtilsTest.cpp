@@ -3,11 +3,13 @@
 #include "AppInfoTestSupport.h"
 #include "appinfo/VTolmImprovedForm.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace celdara {
@@ -180,6 +182,21 @@ TEST_F(FormTest, TheSessionEndsOnlyAfterTheFormAgreesHandlingMessagesMeanwhile) 
     form->QueryEndSession();
     EXPECT_EQ(asked, 3);
     EXPECT_EQ(handled, 2);
+}
+
+TEST_F(FormTest, RunningTheProgramShowsTheMainFormUnlessASplashTookThatOver) {
+    for (bool splash : {false, true}) {
+        TForm* main = MakeForm("frmMain", QRect(10, 10, 200, 100));
+        SetApplicationShowMainForm(!splash);
+        bool shownInLoop = false;
+        QTimer::singleShot(0, [&] {
+            shownInLoop = main->isVisible();
+            QApplication::quit();
+        });
+        EXPECT_EQ(RunApplication(app_, main), 0);
+        EXPECT_EQ(shownInLoop, !splash) << splash;
+        EXPECT_EQ(app_.ComponentCount(), 0); // the windows went with the loop
+    }
 }
 
 class FixFormScalingTest : public AppInfoFixture {};
