@@ -24,6 +24,8 @@ TEST_F(AppInfoPlacementTest, PlacementSurvivesIntoTheNextRun) {
         TForm* main = MakeForm("frmMain", QRect(50, 60, 400, 300));
         TForm* term = MakeForm("frmTerm", QRect(100, 120, 300, 200));
         TForm* about = MakeForm("frmAbout", QRect(200, 150, 250, 180));
+        TForm* mini = MakeForm("frmMini", QRect(220, 160, 150, 120));
+        mini->showMinimized();
         main->show();
         term->show();
         term->showMaximized();
@@ -35,9 +37,9 @@ TEST_F(AppInfoPlacementTest, PlacementSurvivesIntoTheNextRun) {
     TForm* main = MakeForm("frmMain", QRect(0, 0, 200, 100));
     TForm* term = MakeForm("frmTerm", QRect(10, 10, 100, 100));
     TForm* about = MakeForm("frmAbout", QRect(20, 20, 100, 100));
-    main->show();
-    term->show();
-    about->show();
+    TForm* mini = MakeForm("frmMini", QRect(30, 30, 100, 100));
+    for (TForm* f : {main, term, about, mini})
+        f->show();
     MakeAppInfo(main)->RestoreForms(true, false);
 
     EXPECT_TRUE(main->isVisible());
@@ -48,6 +50,9 @@ TEST_F(AppInfoPlacementTest, PlacementSurvivesIntoTheNextRun) {
     EXPECT_EQ(term->normalGeometry(), QRect(100, 120, 300, 200));
     EXPECT_FALSE(about->isVisible());
     EXPECT_EQ(about->geometry(), QRect(200, 150, 250, 180));
+    EXPECT_TRUE(mini->isVisible());
+    EXPECT_TRUE(mini->isMinimized());
+    EXPECT_EQ(mini->normalGeometry(), QRect(220, 160, 150, 120));
 
     // Back from maximized, the window gets its own normal bounds.
     term->showNormal();
