@@ -262,6 +262,11 @@ std::string TSimModem::Transmit(Tick now) {
     return bytes;
 }
 
+bool TSimModem::HasOutput(Tick now) {
+    Advance(now);
+    return !out_.empty() && out_.front().due <= clock_;
+}
+
 void TSimModem::DropArrivedOutput(Tick now) {
     Advance(now);
     while (!out_.empty() && out_.front().due <= clock_) {

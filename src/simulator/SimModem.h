@@ -49,6 +49,8 @@ public:
     // normally comes as one piece; the split fault cuts it into several, due at
     // different times.
     std::string Transmit(Tick now);
+    // True when Transmit(now) would return bytes.
+    bool HasOutput(Tick now);
     // Runs the modem up to `now`: delayed replies, drift of the network, RINGs, faults.
     void Advance(Tick now);
     // Milliseconds from `now` until the modem next has something to do or to send

@@ -37,6 +37,12 @@ long TSimModemPort::Read(char* buffer, std::size_t count, Tick now) {
     return static_cast<long>(copied);
 }
 
+bool TSimModemPort::Readable(Tick now) {
+    std::lock_guard<std::mutex> guard(lock_);
+    modem_.Advance(now);
+    return !modem_.Vanished() && (!rest_.empty() || modem_.HasOutput(now));
+}
+
 std::uint32_t TSimModemPort::ModemStatus(Tick now) {
     std::lock_guard<std::mutex> guard(lock_);
     modem_.Advance(now);

@@ -23,6 +23,8 @@ public:
     // Copies up to `count` bytes that have arrived by `now`; 0 when none have, -1 while
     // the device has vanished.
     long Read(char* buffer, std::size_t count, Tick now);
+    // True when a Read at `now` would return bytes.
+    bool Readable(Tick now);
     // The modem-status word: CTS 0x10, DSR 0x20, RING 0x40, RLSD 0x80; 0 once vanished.
     std::uint32_t ModemStatus(Tick now);
     bool Vanished(Tick now);

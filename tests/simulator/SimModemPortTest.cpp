@@ -32,7 +32,11 @@ TEST(SimModemPortTest, PurgeDropsWhatArrivedButNotWhatIsOnItsWay) {
     o.ReplyLatency = 50;
     TSimModemPort port(o, 0);
     port.Write("AT\r", 0);
+    EXPECT_TRUE(port.Readable(10));
     port.PurgeInput(10); // the echo has arrived, the OK has not
+    EXPECT_FALSE(port.Readable(10));
+    EXPECT_EQ(port.TimeToNextEvent(10), 40u);
+    EXPECT_TRUE(port.Readable(50));
     EXPECT_EQ(ReadAll(port, 100, 64), "\r\nOK\r\n");
 }
 
