@@ -967,4 +967,9 @@ void TLyrComm32::HandleCommEvent(std::uint32_t mask, std::uint32_t status, std::
         OnTxEmpty(this);
 }
 
+void RegisterSerialClasses() {
+    Application().RegisterClass(
+        "TLyrComm32", [](TComponent* owner) -> TComponent* { return new TLyrComm32(owner); });
+}
+
 } // namespace celdara

@@ -359,4 +359,8 @@ private:
     std::atomic<Tick> lastModemPoll_;
 };
 
+// Registers TLyrComm32 with the application, so that stored descriptions can create it by
+// class name.
+void RegisterSerialClasses();
+
 } // namespace celdara

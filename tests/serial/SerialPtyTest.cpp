@@ -2,6 +2,7 @@
 // far end on the master. Waits are bounded: the test pumps the queue until a condition
 // holds or a deadline passes.
 #include "SerialTestSupport.h"
+#include "core/TickClock.h"
 #include "serial/LyrComm32.h"
 #include "serial/LyrComm32Threads.h"
 
@@ -125,12 +126,8 @@ TEST_F(PtyComm, TxEmptyOnceTheFarEndTookTheBytes) {
     ASSERT_TRUE(pump.PumpUntil([&] { return empties == 1; }));
 }
 
-TEST_F(PtyComm, PtyHasNoModemLinesYetStaysOpen) {
+TEST_F(PtyComm, LineChangesOnAPtyWithoutLinesKeepItOpen) {
     ASSERT_TRUE(comm.Open());
-    comm.SetModemPollPeriod(0);
-    EXPECT_EQ(comm.PollModemStatus(), 0u);
-    EXPECT_FALSE(comm.IsRinging());
-    EXPECT_TRUE(comm.IsOpen());
     comm.Signals().SetDTR(false);
     comm.Signals().SetRTS(true);
     EXPECT_TRUE(comm.IsOpen());
@@ -307,11 +304,18 @@ TEST_F(PtyComm, VanishedFarEndIsReportedFailed) {
 }
 
 TEST_F(PtyComm, VanishedFarEndFoundByTheModemStatusPoll) {
-    ASSERT_TRUE(comm.Open());
-    comm.SetModemPollPeriod(0);
+    TManualTickClock clock(100);
+    TLyrComm32 polled(nullptr, &pump.Queue(), &clock);
+    polled.SetAutoReconnect(false);
+    polled.SetCommPort(pty.SlavePath());
+    ASSERT_TRUE(polled.Open());
+    clock.Advance(11);
+    EXPECT_EQ(polled.PollModemStatus(), 0u) << "a pty reads as having no lines";
+    EXPECT_TRUE(polled.IsOpen());
     pty.CloseMaster();
-    comm.PollModemStatus();
-    EXPECT_EQ(comm.GetState(), CommStateFailed);
+    clock.Advance(11);
+    polled.PollModemStatus();
+    EXPECT_EQ(polled.GetState(), CommStateFailed);
 }
 
 TEST_F(PtyComm, NoThreadOrDescriptorLeftAfter200Cycles) {

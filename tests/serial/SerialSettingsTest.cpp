@@ -1,6 +1,7 @@
 // Settings, control block, configuration string, assignment, the port list and state
 // reports of TLyrComm32, on closed ports and on a fake device.
 #include "SerialTestSupport.h"
+#include "core/Application.h"
 #include "core/TickClock.h"
 #include "serial/LyrComm32.h"
 #include "serial/LyrComm32Threads.h"
@@ -660,6 +661,15 @@ TEST_F(FakeComm, DestroyingDeliversTheFinalStateReport) {
     }
     EXPECT_EQ(r.states.back(), CommStateDisconnected);
     EXPECT_EQ(pump.Queue().Pending(), 0u);
+}
+
+TEST(SerialClasses, StoredDescriptionsCanCreateTheComponentByName) {
+    RegisterSerialClasses();
+    TComponent owner(nullptr);
+    TComponent* made = Application().CreateComponent("TLyrComm32", &owner);
+    ASSERT_NE(dynamic_cast<TLyrComm32*>(made), nullptr);
+    EXPECT_EQ(made->Owner(), &owner);
+    EXPECT_EQ(static_cast<TLyrComm32*>(made)->GetState(), CommStateDisconnected);
 }
 
 TEST(OpenErrorText, NamesTheReason) {
