@@ -1,6 +1,6 @@
 #include "widgets/TrkwXPGraph.h"
 
-#include "widgets/QtTimer.h"
+#include "appinfo/QtTimer.h"
 
 #include <QEvent>
 #include <QFontMetrics>

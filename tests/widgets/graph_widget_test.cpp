@@ -1,5 +1,5 @@
 // The graph control offscreen: properties, sampling, timer, layout, and its pixels.
-#include "widgets/QtTimer.h"
+#include "appinfo/QtTimer.h"
 #include "widgets/TrkwXPGraph.h"
 
 #include <QFrame>
