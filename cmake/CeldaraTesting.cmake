@@ -3,14 +3,15 @@ find_package(GTest REQUIRED)
 include(GoogleTest)
 
 # celdara_layer_tests(<layer> SOURCES <files...> LIBS <targets...> [QT])
-# QT gives the binary a main that creates a QApplication on the offscreen platform (the
-# layer must have found Qt6 Widgets first); others use GoogleTest's own main.
+# QT gives the binary a main that creates a QApplication on the offscreen platform, and Qt's
+# test helpers; others use GoogleTest's own main.
 function(celdara_layer_tests layer)
     cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS" ${ARGN})
     set(target ${layer}_tests)
     if(ARG_QT)
+        find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
         add_executable(${target} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/QtTestMain.cpp)
-        target_link_libraries(${target} PRIVATE ${ARG_LIBS} Qt6::Widgets GTest::gtest GTest::gmock)
+        target_link_libraries(${target} PRIVATE ${ARG_LIBS} Qt6::Widgets Qt6::Test GTest::gtest GTest::gmock)
     else()
         add_executable(${target} ${ARG_SOURCES})
         target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)

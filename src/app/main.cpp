@@ -1,14 +1,27 @@
-// Program entry. Until the main window lands, the program says what it is and exits.
-#include "appinfo/TFileVersionInfo.h"
+// Program entry: the application, its title, the main window (with all its components), the
+// message loop.
+#include "app/MainWindow.h"
+#include "app/PortSettingsDialog.h"
+#include "app/QtPlatform.h"
+#include "appinfo/TForm.h"
+#include "core/Application.h"
+#include "simulator/SimSerialDevice.h"
 
-#include <cstdio>
+#include <QApplication>
+#include <QIcon>
 
-int main() {
-    celdara::TFileVersionInfo version(nullptr);
-    std::printf("%s %s - %s.\n"
-                "The main window is not built yet: the reply parsers and helpers are in place\n"
-                "and tested (see README.md for the test command).\n",
-                version.ProductName().c_str(), version.FileVersion().c_str(),
-                version.FileDescription().c_str());
-    return 0;
+int main(int argc, char** argv) {
+    using namespace celdara;
+    QApplication qtApp(argc, argv);
+    QApplication::setApplicationName("Celdara");
+    QApplication::setApplicationDisplayName("Celdara");
+    QApplication::setWindowIcon(QIcon(":/celdara/celdara-64.png"));
+    InstallQtPlatform();
+    RegisterSimulatedModems();
+    QtSerialConfigDialog configDialog;
+    SetDefaultSerialConfigDialog(&configDialog);
+    CloseOnTerminationSignals();
+
+    auto* frmMain = new TfrmMain(&Application());
+    return RunApplication(Application(), frmMain);
 }

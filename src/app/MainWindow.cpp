@@ -1,0 +1,472 @@
+#include "app/MainWindow.h"
+
+#include "app/AboutBox.h"
+#include "app/PortComboBox.h"
+#include "appinfo/QtTimer.h"
+#include "appinfo/VTolmAppInfo.h"
+#include "appinfo/WindowUtils.h"
+#include "core/Application.h"
+#include "distributor/TopDistributor.h"
+#include "modem/OperatorTable.h"
+#include "serial/LyrComm32.h"
+#include "terminal/VTolmTerminal.h"
+#include "widgets/TrkwXPGraph.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace celdara {
+
+const TfrmMain::TUpdateSpeed TfrmMain::UpdateSpeeds[5] = {
+    {"1 second", 83, "= 1 second"},    {"3 seconds", 250, "= 3 seconds"},
+    {"5 seconds", 417, "= 5 seconds"}, {"10 seconds", 833, "= 10 seconds"},
+    {"1 minute", 5000, "= 1 minute"},
+};
+
+namespace {
+constexpr int kDefaultSpeed = 1; // "3 seconds"
+constexpr int kGridRows = 8;
+} // namespace
+
+TfrmMain::TfrmMain(TComponent* owner) : VTolmImprovedForm(owner) {
+    SetName("frmMain");
+    setWindowTitle("Celdara");
+    setWindowIcon(QIcon(":/celdara/celdara-64.png"));
+    resize(555, 437);
+    BeginLoading();
+    CreateComponents();
+    CreateControls();
+    SetOnShow(TNotifyEvent::Bind<&TfrmMain::FormShow>(this));
+    EndLoading();
+
+    // After loading: the machine's records start cleared and the traffic shown.
+    monitor_ = std::make_unique<ModemMonitor>(*distTop, *this, *this);
+    distTop->DoTimer(this);
+}
+
+TfrmMain::~TfrmMain() {
+    // Destroying the window closes the port before anything it reports to goes away.
+    if (LyrComm321)
+        LyrComm321->Close();
+    monitor_.reset();
+}
+
+void TfrmMain::CreateComponents() {
+    LyrComm321 = new TLyrComm32(this);
+    LyrComm321->SetName("LyrComm321");
+    LyrComm321->SetBaudRate(TBaudRate::_115200);
+    LyrComm321->SetAutoReconnect(false);
+
+    Timer1 = new TQtTimer(this);
+    Timer1->SetName("Timer1");
+    Timer1->SetInterval(50);
+
+    distTop = new VTolmTopDistributor(this);
+    distTop->SetName("distTop");
+    distTop->SetTimer(Timer1);
+    distTop->SetComHandler(LyrComm321);
+
+    termMain = new VTolmTerminal(this, this);
+    termMain->SetName("termMain");
+    termMain->SetCaption("Terminal");
+    termMain->SetModeIndex(-1);
+    termMain->SetTermCloseAction(trmcaHide);
+    termMain->SetShowOptions(vttsoShowTimes);
+    termMain->OnTermSendData = TTermSendData::Bind<&TfrmMain::termMainTermSendData>(this);
+
+    VTolmAppInfo1 = new VTolmAppInfo(this);
+    VTolmAppInfo1->SetName("VTolmAppInfo1");
+    VTolmAppInfo1->SetAppName("Celdara");
+    VTolmAppInfo1->SetOnOwnerFirstShow(
+        TNotifyEvent::Bind<&TfrmMain::VTolmAppInfo1OwnerFirstShow>(this));
+
+    tmrShow = new TQtTimer(this);
+    tmrShow->SetName("tmrShow");
+    tmrShow->SetInterval(UpdateSpeeds[kDefaultSpeed].Interval);
+    tmrShow->SetOnTimer(TNotifyEvent::Bind<&TfrmMain::tmrShowTimer>(this));
+}
+
+void TfrmMain::CreateControls() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 0);
+    layout->setSpacing(4);
+    CreateMenu(layout);
+
+    // The connection box across the top.
+    GroupBox1 = new QGroupBox(" Connection ", this);
+    GroupBox1->setObjectName("GroupBox1");
+    cmbPort = new PortComboBox(GroupBox1);
+    cmbPort->setObjectName("cmbPort");
+    cmbPort->setMinimumWidth(150);
+    cmbPort->OnDropDown = [this] { cmbPortDropDown(); };
+    connect(cmbPort, &QComboBox::activated, this, [this] { cmbPortChange(); });
+    connect(cmbPort->lineEdit(), &QLineEdit::textEdited, this, [this] { cmbPortChange(); });
+    btnPortParameters = new QPushButton("&Parameters", GroupBox1);
+    btnPortParameters->setObjectName("btnPortParameters");
+    connect(btnPortParameters, &QPushButton::clicked, this, [this] { btnPortParametersClick(); });
+    lblConnection = new QLabel("?", GroupBox1);
+    lblConnection->setObjectName("lblConnection");
+    QFont bold("Tahoma");
+    bold.setBold(true);
+    lblConnection->setFont(bold);
+    lblConnection->setStyleSheet("color: #800000;");
+    lblConnection->setMinimumWidth(110);
+    btnShowTerm = new QPushButton("Show terminal", GroupBox1);
+    btnShowTerm->setObjectName("btnShowTerm");
+    connect(btnShowTerm, &QPushButton::clicked, this, [this] { btnShowTermClick(); });
+    auto* connection = new QHBoxLayout(GroupBox1);
+    connection->addWidget(cmbPort, 1);
+    connection->addWidget(btnPortParameters);
+    connection->addWidget(lblConnection, 1);
+    connection->addWidget(btnShowTerm);
+    layout->addWidget(GroupBox1);
+
+    // The signal graph, as wide as the window.
+    rkwXPGraph1 = new widgets::TrkwXPGraph(this);
+    rkwXPGraph1->setObjectName("rkwXPGraph1");
+    rkwXPGraph1->SetColor(Qt::black);
+    rkwXPGraph1->SetBackGround(Qt::black);
+    rkwXPGraph1->SetColorUsageBarBack(QColor(0, 64, 0));
+    rkwXPGraph1->SetColorHistoryGrid(QColor(0, 128, 0));
+    rkwXPGraph1->SetColorHistoryGridLine(QColor(0, 255, 0));
+    QFont graphFont = font();
+    graphFont.setPixelSize(11);
+    rkwXPGraph1->SetGraphFont(graphFont, QColor(0, 255, 0));
+    rkwXPGraph1->SetMaxValue(100);
+    rkwXPGraph1->SetUsageLabel("%");
+    rkwXPGraph1->SetUsageCaption("Signal");
+    rkwXPGraph1->SetHistoryCaption("Signal History");
+    rkwXPGraph1->SetRefreshInterval(30000);
+    rkwXPGraph1->SetActive(false);
+    rkwXPGraph1->SetDisplayStat(false);
+    layout->addWidget(rkwXPGraph1, 1);
+
+    // The update speed.
+    Image1 = new QLabel(this);
+    Image1->setObjectName("Image1");
+    Image1->setFixedSize(19, 18);
+    Image1->setPixmap(QIcon(":/celdara/celdara-64.png").pixmap(18, 18));
+    lblSpeed = new QLabel(this);
+    lblSpeed->setObjectName("lblSpeed");
+    auto* speed = new QHBoxLayout;
+    speed->addWidget(Image1);
+    speed->addWidget(lblSpeed, 1);
+    layout->addLayout(speed);
+
+    // Cells and operators.
+    sgrResult = new QTableWidget(kGridRows - 1, kCellGridColumns, this);
+    sgrResult->setObjectName("sgrResult");
+    QFont courier("Courier New");
+    courier.setStyleHint(QFont::Monospace);
+    courier.setPointSize(8);
+    sgrResult->setFont(courier);
+    sgrResult->verticalHeader()->hide();
+    sgrResult->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    sgrResult->horizontalHeader()->setDefaultSectionSize(60);
+    sgrResult->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sgrResult->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sgrResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sgrResult->setSelectionMode(QAbstractItemView::NoSelection);
+    sgrResult->setFocusPolicy(Qt::NoFocus);
+    for (int row = 0; row < kGridRows - 1; ++row)
+        for (int col = 0; col < kCellGridColumns; ++col)
+            sgrResult->setItem(row, col, new QTableWidgetItem);
+    rgpOperators = new QGroupBox(" Switch to operator ", this);
+    rgpOperators->setObjectName("rgpOperators");
+    rgpOperators->setEnabled(false);
+    new QVBoxLayout(rgpOperators);
+    operatorButtons_ = new QButtonGroup(rgpOperators);
+    connect(operatorButtons_, &QButtonGroup::idClicked, this, [this](int id) {
+        monitor_->rgpOperatorsClick(id, operatorButtons_->button(id)->text().toStdString());
+    });
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(sgrResult, 0);
+    lower->addWidget(rgpOperators, 1);
+    layout->addLayout(lower);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->setSizeGripEnabled(true);
+    const char* initial[3] = {"COM?", "Device: ?", "Operator: ?"};
+    const int widths[3] = {50, 200, 50};
+    for (int i = 0; i < 3; ++i) {
+        StatusPanels[i] = new QLabel(initial[i], StatusBar1);
+        StatusPanels[i]->setObjectName(QString("StatusBar1_Panel%1").arg(i));
+        StatusPanels[i]->setMinimumWidth(widths[i]);
+        StatusBar1->addWidget(StatusPanels[i], i == 2 ? 1 : 0);
+    }
+    layout->addWidget(StatusBar1);
+}
+
+void TfrmMain::CreateMenu(QVBoxLayout* layout) {
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName("MainMenu1");
+    SetMainMenu(MainMenu1);
+    layout->setMenuBar(MainMenu1);
+
+    QMenu* file = MainMenu1->addMenu("&File");
+    QAction* exit = file->addAction("&Exit");
+    exit->setObjectName("mnuExit");
+    connect(exit, &QAction::triggered, this, [this] { close(); });
+
+    QMenu* speedMenu = MainMenu1->addMenu("&Update Speed");
+    speedGroup = new QActionGroup(this);
+    speedGroup->setExclusive(true);
+    for (int i = 0; i < 5; ++i) {
+        QAction* entry = speedMenu->addAction(UpdateSpeeds[i].Entry);
+        entry->setObjectName(QString("mnuSpeed%1").arg(i));
+        entry->setCheckable(true);
+        speedGroup->addAction(entry);
+        connect(entry, &QAction::triggered, this, [this, i] { SelectUpdateSpeed(i); });
+    }
+
+    QMenu* settings = MainMenu1->addMenu("Settings");
+    mnuDebugTerminal = settings->addAction("Debug terminal");
+    mnuDebugTerminal->setObjectName("mnuDebugTerminal");
+    mnuDebugTerminal->setCheckable(true);
+    connect(mnuDebugTerminal, &QAction::toggled, this,
+            [this](bool checked) { mnuDebugTerminalClick(checked); });
+
+    QMenu* help = MainMenu1->addMenu("&Help");
+    QAction* content = help->addAction("&Content");
+    content->setObjectName("mnuContent");
+    connect(content, &QAction::triggered, this, [this] { mnuContentClick(); });
+    help->addSeparator();
+    QAction* about = help->addAction("&About");
+    about->setObjectName("mnuAbout");
+    connect(about, &QAction::triggered, this, [this] { mnuAboutClick(); });
+}
+
+// ---- start-up -------------------------------------------------------------------------
+
+void TfrmMain::VTolmAppInfo1OwnerFirstShow(TObject*) {
+    VTolmAppInfo1->RestoreForms(false, false);
+    const QRect frame = frameGeometry();
+    termMain->SetFormLeft(frame.left());
+    termMain->SetFormTop(frame.top() + frame.height());
+    const double dpi = screen() ? screen()->logicalDotsPerInchY() : 96.0;
+    const int rowHeight =
+        std::abs(static_cast<int>(std::lround(sgrResult->font().pointSizeF() * dpi / 72.0 * 1.3))) +
+        1;
+    sgrResult->verticalHeader()->setDefaultSectionSize(rowHeight);
+    sgrResult->horizontalHeader()->setFixedHeight(rowHeight);
+    const int gridWidth = 60 * kCellGridColumns + 2 * sgrResult->frameWidth();
+    sgrResult->setFixedSize(gridWidth, rowHeight * kGridRows + 2 * sgrResult->frameWidth());
+}
+
+void TfrmMain::FormShow(TObject*) {
+    if (shown_)
+        return;
+    shown_ = true;
+
+    std::string version;
+    VTolmAppInfo1->GetFileVersion(version);
+    setWindowTitle(QString("Celdara, version %1").arg(QString::fromStdString(version)));
+
+    LyrComm321->FillPortList(cmbPort);
+    if (cmbPort->count() > 0)
+        cmbPort->SetTextQuietly(cmbPort->itemText(0));
+    std::string stored;
+    VTolmAppInfo1->ReadSetting("Connection", "COMPort", stored, "");
+    if (!stored.empty())
+        cmbPort->SetTextQuietly(QString::fromStdString(stored));
+
+    QStringList headers;
+    for (const std::string& header : CellGridHeaders())
+        headers << QString::fromStdString(header);
+    sgrResult->setHorizontalHeaderLabels(headers);
+
+    monitor_->LoadOperators(SettingsFolder(VTolmAppInfo1->AppName()));
+    SelectUpdateSpeed(kDefaultSpeed);
+    Application().ProcessMessages();
+    monitor_->EnterState(msInit);
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    VTolmImprovedForm::closeEvent(event);
+    if (event->isAccepted()) {
+        VTolmAppInfo1->SaveForms();
+        termMain->SetVisible(false);
+    }
+}
+
+// ---- commands -------------------------------------------------------------------------
+
+void TfrmMain::SelectUpdateSpeed(int index) {
+    if (index < 0 || index >= 5)
+        return;
+    tmrShow->SetInterval(UpdateSpeeds[index].Interval);
+    lblSpeed->setText(UpdateSpeeds[index].Label);
+    speedGroup->actions().at(index)->setChecked(true);
+}
+
+void TfrmMain::tmrShowTimer(TObject*) {
+    monitor_->RefreshDisplay();
+}
+
+void TfrmMain::termMainTermSendData(const std::uint8_t* data, int count) {
+    monitor_->TermSendData(std::string(reinterpret_cast<const char*>(data),
+                                       static_cast<std::size_t>(count > 0 ? count : 0)));
+}
+
+void TfrmMain::cmbPortChange() {
+    VTolmAppInfo1->WriteSetting("Connection", "COMPort", cmbPort->currentText().toStdString());
+    monitor_->EnterState(msInit);
+}
+
+void TfrmMain::cmbPortDropDown() {
+    LyrComm321->FillPortList(cmbPort);
+}
+
+void TfrmMain::btnPortParametersClick() {
+    LyrComm321->ShowConfigDialog(true);
+}
+
+void TfrmMain::btnShowTermClick() {
+    termMain->SetVisible(true);
+}
+
+void TfrmMain::mnuDebugTerminalClick(bool checked) {
+    monitor_->DebugTraffic = checked;
+    if (checked)
+        termMain->SetVisible(true);
+}
+
+QString TfrmMain::FindHelpDocument() {
+    const QString appDir = QCoreApplication::applicationDirPath();
+    const QStringList candidates = {
+        QDir::current().filePath("doc/index.html"),
+        QDir(appDir).filePath("../share/doc/celdara/index.html"),
+        QStringLiteral(CELDARA_SOURCE_DIR "/doc/index.html"),
+    };
+    for (const QString& path : candidates)
+        if (QFileInfo(path).isFile())
+            return QFileInfo(path).canonicalFilePath();
+    return {};
+}
+
+void TfrmMain::mnuContentClick() {
+    const QString path = FindHelpDocument();
+    if (path.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        QMessageBox::warning(this, "Celdara",
+                             path.isEmpty()
+                                 ? QString("The help document doc/index.html was not found.")
+                                 : QString("No program is set up to show %1.").arg(path));
+}
+
+void TfrmMain::mnuAboutClick() {
+    std::string version;
+    VTolmAppInfo1->GetFileVersion(version);
+    TfrmAbout about(QString::fromStdString(version), this);
+    about.exec();
+}
+
+// ---- what the state machine reports ----------------------------------------------------
+
+void TfrmMain::AddLine(const std::string& text, int kind) {
+    termMain->AddLine(text, kind);
+}
+
+void TfrmMain::AddString(const std::string& text, int kind) {
+    termMain->AddString(text, kind);
+}
+
+void TfrmMain::SetStatusPanel(int panel, const std::string& text) {
+    if (panel >= 0 && panel < 3)
+        StatusPanels[panel]->setText(QString::fromStdString(text));
+}
+
+void TfrmMain::SetGraphValue(int value) {
+    rkwXPGraph1->SetUsageValue(value);
+}
+
+void TfrmMain::SetCellRow(int row, const TCellRowTexts& texts) {
+    if (row < 1 || row >= kGridRows)
+        return;
+    for (int col = 0; col < kCellGridColumns; ++col)
+        sgrResult->item(row - 1, col)->setText(QString::fromStdString(texts[col]));
+}
+
+void TfrmMain::SetConnectionLabel(const std::string& text) {
+    lblConnection->setText(QString::fromStdString(text));
+}
+
+void TfrmMain::SetOperatorGroupEnabled(bool enabled) {
+    rgpOperators->setEnabled(enabled);
+}
+
+void TfrmMain::SetOperatorItems(const std::vector<std::string>& items) {
+    for (QAbstractButton* button : operatorButtons_->buttons()) {
+        operatorButtons_->removeButton(button);
+        delete button;
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        auto* button = new QRadioButton(QString::fromStdString(items[i]), rgpOperators);
+        button->setObjectName(QString("rgpOperators_Item%1").arg(i));
+        operatorButtons_->addButton(button, static_cast<int>(i));
+        rgpOperators->layout()->addWidget(button);
+    }
+}
+
+std::string TfrmMain::PortBoxText() {
+    return cmbPort->currentText().toStdString();
+}
+
+void TfrmMain::ShowPortState(TCommState state) {
+    switch (state) {
+    case CommStateFailed:
+        SetComboFontColor(cmbPort, Qt::red);
+        break;
+    case CommStateDisconnected:
+        SetComboFontColor(cmbPort, Qt::black);
+        break;
+    case CommStateConnected:
+        SetComboFontColor(cmbPort, QColor(0, 128, 0));
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmMain::ProcessMessages() {
+    Application().ProcessMessages();
+}
+
+VTolmCommunicationComponent& TfrmMain::Link() {
+    return *LyrComm321;
+}
+
+void TfrmMain::SetCommPort(const std::string& port) {
+    LyrComm321->SetCommPort(port);
+}
+
+bool TfrmMain::IsRinging() {
+    return LyrComm321->IsRinging();
+}
+
+std::string TfrmMain::OpenFailureReason() {
+    return LyrComm321->LastOpenErrorText();
+}
+
+} // namespace celdara

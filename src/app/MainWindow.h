@@ -1,0 +1,126 @@
+// The main window: owns every component of the monitor, wires the user's commands to them
+// and shows what the modem state machine learns. The machine itself lives in ModemMonitor;
+// this class only implements the window and port sides it reports through.
+#pragma once
+
+#include "appinfo/VTolmImprovedForm.h"
+#include "modem/ModemMonitor.h"
+#include "modem/ModemView.h"
+
+#include <QString>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QStatusBar;
+class QTableWidget;
+class QVBoxLayout;
+
+namespace celdara {
+
+class PortComboBox;
+class TLyrComm32;
+class TTimer;
+class VTolmAppInfo;
+class VTolmTerminal;
+class VTolmTopDistributor;
+namespace widgets {
+class TrkwXPGraph;
+}
+
+class TfrmMain : public VTolmImprovedForm, public IModemView, public IModemPort {
+public:
+    explicit TfrmMain(TComponent* owner);
+    ~TfrmMain() override;
+
+    // Components.
+    TLyrComm32* LyrComm321 = nullptr;
+    VTolmTopDistributor* distTop = nullptr;
+    TTimer* Timer1 = nullptr;
+    VTolmTerminal* termMain = nullptr;
+    VTolmAppInfo* VTolmAppInfo1 = nullptr;
+    TTimer* tmrShow = nullptr;
+
+    // Controls.
+    QMenuBar* MainMenu1 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    PortComboBox* cmbPort = nullptr;
+    QPushButton* btnPortParameters = nullptr;
+    QLabel* lblConnection = nullptr;
+    QPushButton* btnShowTerm = nullptr;
+    widgets::TrkwXPGraph* rkwXPGraph1 = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* lblSpeed = nullptr;
+    QTableWidget* sgrResult = nullptr;
+    QGroupBox* rgpOperators = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusPanels[3] = {};
+    QAction* mnuDebugTerminal = nullptr;
+    QActionGroup* speedGroup = nullptr;
+
+    ModemMonitor& Monitor() { return *monitor_; }
+
+    // The update speeds of the menu, in its order.
+    struct TUpdateSpeed {
+        const char* Entry;
+        int Interval; // ms
+        const char* Label;
+    };
+    static const TUpdateSpeed UpdateSpeeds[5];
+    void SelectUpdateSpeed(int index);
+
+    // Where the help document is: the working folder's doc/, the installed copy, or the
+    // source tree's. Empty when none exists.
+    static QString FindHelpDocument();
+
+    // IModemView
+    void AddLine(const std::string& text, int kind) override;
+    void AddString(const std::string& text, int kind) override;
+    void SetStatusPanel(int panel, const std::string& text) override;
+    void SetGraphValue(int value) override;
+    void SetCellRow(int row, const TCellRowTexts& texts) override;
+    void SetConnectionLabel(const std::string& text) override;
+    void SetOperatorGroupEnabled(bool enabled) override;
+    void SetOperatorItems(const std::vector<std::string>& items) override;
+    std::string PortBoxText() override;
+    void ShowPortState(TCommState state) override;
+    void ProcessMessages() override;
+
+    // IModemPort
+    VTolmCommunicationComponent& Link() override;
+    void SetCommPort(const std::string& port) override;
+    bool IsRinging() override;
+    std::string OpenFailureReason() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateComponents();
+    void CreateControls();
+    void CreateMenu(QVBoxLayout* layout);
+
+    void FormShow(TObject* Sender);
+    void VTolmAppInfo1OwnerFirstShow(TObject* Sender);
+    void tmrShowTimer(TObject* Sender);
+    void termMainTermSendData(const std::uint8_t* data, int count);
+    void cmbPortChange();
+    void cmbPortDropDown();
+    void btnPortParametersClick();
+    void btnShowTermClick();
+    void mnuDebugTerminalClick(bool checked);
+    void mnuContentClick();
+    void mnuAboutClick();
+
+    std::unique_ptr<ModemMonitor> monitor_;
+    QButtonGroup* operatorButtons_ = nullptr;
+    bool shown_ = false;
+};
+
+} // namespace celdara

@@ -1,0 +1,66 @@
+// The main window against the built-in simulated modem, with its settings in a folder of
+// the test's own, driven by Qt's real event loop.
+#pragma once
+
+#include "app/MainWindow.h"
+#include "app/PortComboBox.h"
+#include "app/QtPlatform.h"
+#include "core/Application.h"
+#include "simulator/SimSerialDevice.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace celdara::testing {
+
+class AppTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        InstallQtPlatform();
+        RegisterSimulatedModems();
+    }
+
+    AppTest() {
+        EXPECT_TRUE(configDir.isValid());
+        qputenv("XDG_CONFIG_HOME", configDir.path().toUtf8());
+    }
+    ~AppTest() override { CloseWindow(); }
+
+    TfrmMain& OpenWindow() {
+        CloseWindow();
+        window = new TfrmMain(&Application());
+        window->show();
+        QCoreApplication::processEvents();
+        return *window;
+    }
+    void CloseWindow() {
+        if (!window)
+            return;
+        window->close();
+        delete window;
+        window = nullptr;
+        QCoreApplication::processEvents();
+    }
+
+    // Picks a port in the box as the user does.
+    void PickPort(const QString& port) {
+        PortComboBox* box = window->cmbPort;
+        int index = box->findText(port);
+        ASSERT_GE(index, 0) << port.toStdString() << " is not listed";
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+
+    bool WaitFor(const std::function<bool()>& done, int ms) { return QTest::qWaitFor(done, ms); }
+
+    QString ConfigFile(const QString& name) const {
+        return QDir(configDir.path()).filePath("Celdara/" + name);
+    }
+
+    QTemporaryDir configDir;
+    TfrmMain* window = nullptr;
+};
+
+} // namespace celdara::testing
