@@ -36,6 +36,9 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+// The icons live in the app library; a static library's resources must be registered by name.
+static void InitCeldaraResources() { Q_INIT_RESOURCE(celdara); }
+
 namespace celdara {
 
 const TfrmMain::TUpdateSpeed TfrmMain::UpdateSpeeds[5] = {
@@ -50,6 +53,7 @@ constexpr int kGridRows = 8;
 } // namespace
 
 TfrmMain::TfrmMain(TComponent* owner) : VTolmImprovedForm(owner) {
+    InitCeldaraResources();
     SetName("frmMain");
     setWindowTitle("Celdara");
     setWindowIcon(QIcon(":/celdara/celdara-64.png"));
@@ -145,14 +149,17 @@ void TfrmMain::CreateControls() {
     // The signal graph, as wide as the window.
     rkwXPGraph1 = new widgets::TrkwXPGraph(this);
     rkwXPGraph1->setObjectName("rkwXPGraph1");
-    rkwXPGraph1->SetColor(Qt::black);
+    const QColor lime(0, 255, 0);
     rkwXPGraph1->SetBackGround(Qt::black);
+    rkwXPGraph1->SetColorHalf(lime);
+    rkwXPGraph1->SetColor75(lime);
+    rkwXPGraph1->SetColorMax(lime);
     rkwXPGraph1->SetColorUsageBarBack(QColor(0, 64, 0));
     rkwXPGraph1->SetColorHistoryGrid(QColor(0, 128, 0));
-    rkwXPGraph1->SetColorHistoryGridLine(QColor(0, 255, 0));
+    rkwXPGraph1->SetColorHistoryGridLine(lime);
     QFont graphFont = font();
     graphFont.setPixelSize(11);
-    rkwXPGraph1->SetGraphFont(graphFont, QColor(0, 255, 0));
+    rkwXPGraph1->SetGraphFont(graphFont, lime);
     rkwXPGraph1->SetMaxValue(100);
     rkwXPGraph1->SetUsageLabel("%");
     rkwXPGraph1->SetUsageCaption("Signal");
@@ -182,6 +189,8 @@ void TfrmMain::CreateControls() {
     courier.setPointSize(8);
     sgrResult->setFont(courier);
     sgrResult->verticalHeader()->hide();
+    sgrResult->verticalHeader()->setMinimumSectionSize(1);
+    sgrResult->horizontalHeader()->setMinimumSectionSize(1);
     sgrResult->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     sgrResult->horizontalHeader()->setDefaultSectionSize(60);
     sgrResult->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -214,7 +223,9 @@ void TfrmMain::CreateControls() {
         StatusPanels[i] = new QLabel(initial[i], StatusBar1);
         StatusPanels[i]->setObjectName(QString("StatusBar1_Panel%1").arg(i));
         StatusPanels[i]->setMinimumWidth(widths[i]);
-        StatusBar1->addWidget(StatusPanels[i], i == 2 ? 1 : 0);
+        if (i == kPanelDevice)
+            StatusPanels[i]->setFixedWidth(widths[i]);
+        StatusBar1->addWidget(StatusPanels[i], i == kPanelOperator ? 1 : 0);
     }
     layout->addWidget(StatusBar1);
 }
@@ -393,8 +404,16 @@ void TfrmMain::AddString(const std::string& text, int kind) {
 }
 
 void TfrmMain::SetStatusPanel(int panel, const std::string& text) {
-    if (panel >= 0 && panel < 3)
-        StatusPanels[panel]->setText(QString::fromStdString(text));
+    if (panel < 0 || panel >= 3)
+        return;
+    QLabel* label = StatusPanels[panel];
+    const QString full = QString::fromStdString(text);
+    // The device panel keeps its width: a long name is shortened, the whole one is a hint.
+    if (panel == kPanelDevice)
+        label->setText(label->fontMetrics().elidedText(full, Qt::ElideRight, label->width() - 4));
+    else
+        label->setText(full);
+    label->setToolTip(full);
 }
 
 void TfrmMain::SetGraphValue(int value) {
