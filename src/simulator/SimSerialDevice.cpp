@@ -156,6 +156,8 @@ std::shared_ptr<TSimModemPort> TSimSerialDeviceProvider::Modem(const std::string
         TSimModemOptions options;
         options.Seed = portName == kFaultyVirtualModemPort ? 2 : 1;
         options.FaultCycle = portName == kFaultyVirtualModemPort;
+        // A USB modem answers a query within a few milliseconds.
+        options.ReplyLatency = 5;
         modem = std::make_shared<TSimModemPort>(options, clock_.Now());
     }
     return modem;
