@@ -1,5 +1,7 @@
 #include "appinfo/SettingsStore.h"
 
+#include "util/UserFolders.h"
+
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -173,15 +175,7 @@ bool TIniSettingsStore::WriteInteger(const std::string& key, const std::string& 
 }
 
 std::string DefaultSettingsFile() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (xdg && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home && home[0] ? home : ".") + "/.config";
-    }
-    return base + "/Celdara/registry.ini";
+    return UserConfigHome() + "/Celdara/registry.ini";
 }
 
 } // namespace celdara

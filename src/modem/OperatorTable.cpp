@@ -2,10 +2,10 @@
 
 #include "util/SystemError.h"
 #include "util/TextConvert.h"
+#include "util/UserFolders.h"
 
 #include <cctype>
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -43,15 +43,7 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 } // namespace
 
 std::string SettingsFolder(const std::string& appName) {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (xdg && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home && *home ? home : ".") + "/.config";
-    }
-    return base + "/" + appName;
+    return UserConfigHome() + "/" + appName;
 }
 
 bool OperatorTableExists(const std::string& folder) {
