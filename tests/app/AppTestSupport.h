@@ -13,6 +13,10 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+QT_END_NAMESPACE
+
 namespace celdara::testing {
 
 class AppTest : public ::testing::Test {
