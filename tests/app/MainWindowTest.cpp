@@ -2,6 +2,7 @@
 #include "appinfo/VTolmAppInfo.h"
 #include "core/Timer.h"
 #include "modem/OperatorTable.h"
+#include "serial/LyrComm32.h"
 #include "terminal/VTolmTerminal.h"
 #include "widgets/TrkwXPGraph.h"
 
@@ -14,6 +15,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTableWidget>
+#include <csignal>
 
 namespace celdara::testing {
 namespace {
@@ -151,6 +153,31 @@ TEST_F(AppTest, Screenshot) {
     PickPort(kVirtualModemPort);
     QTest::qWait(10000);
     w.grab().save(QDir(QString::fromUtf8(dir)).filePath("main-window.png"));
+}
+
+} // namespace
+} // namespace celdara::testing
+
+namespace celdara::testing {
+namespace {
+
+TEST_F(AppTest, TerminationSignalsCloseTheWindowAsItsCloseBoxDoes) {
+    CloseOnTerminationSignals();
+    TfrmMain& w = OpenWindow();
+    PickPort(kVirtualModemPort);
+    ASSERT_TRUE(WaitFor([&] { return w.LyrComm321->IsOpen(); }, 5000));
+    auto settingsText = [&] {
+        QFile file(ConfigFile("registry.ini"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    ASSERT_FALSE(settingsText().contains("ZOrder")); // no placement saved yet
+    std::raise(SIGTERM);
+    ASSERT_TRUE(WaitFor([&] { return !w.isVisible(); }, 3000));
+    EXPECT_TRUE(settingsText().contains("ZOrder=frmMain"));
+    CloseWindow(); // destroying the window closes the port
+    int error = 0;
+    auto again = RegisterSimulatedModems().OpenDevice(kVirtualModemPort, error);
+    EXPECT_NE(again, nullptr) << "the port was left open, error " << error;
 }
 
 } // namespace
