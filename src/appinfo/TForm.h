@@ -29,7 +29,7 @@ public:
     ~TForm() override;
 
     // The component name, mirrored into objectName so that tools and tests find the window.
-    void SetName(std::string name);
+    void SetName(std::string name) override;
 
     TFormBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TFormBorderStyle style);

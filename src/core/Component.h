@@ -28,7 +28,8 @@ public:
 
     TComponent* Owner() const { return owner_; }
     const std::string& Name() const { return name_; }
-    void SetName(std::string name) { name_ = std::move(name); }
+    // Virtual so that a component whose windows carry its name can rename them too.
+    virtual void SetName(std::string name) { name_ = std::move(name); }
 
     int ComponentCount() const { return static_cast<int>(components_.size()); }
     TComponent* Components(int index) const { return components_.at(index); }

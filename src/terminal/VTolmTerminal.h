@@ -53,7 +53,7 @@ public:
     void Loaded() override;
 
     // Names the window "<name>_Form" and every control "<name>_<suffix>".
-    void SetName(std::string name);
+    void SetName(std::string name) override;
 
     // The terminal window, or null once it has been freed.
     QWidget* Form() const;

@@ -237,7 +237,9 @@ TEST_F(TerminalWindowTest, ControlsCarryTheirCaptionsAndHints) {
 
 TEST_F(TerminalWindowTest, RenamingKeepsTextsAndRenamesEveryControl) {
     QTest::keyClicks(TextEntry(), "AT");
-    terminal->SetName("termOther");
+    // Renamed as any component, the way an owner sees it.
+    static_cast<TComponent*>(terminal.get())->SetName("termOther");
+    EXPECT_EQ(terminal->Name(), "termOther");
     QWidget* form = terminal->Form();
     EXPECT_EQ(form->objectName(), "termOther_Form");
     auto* entry = form->findChild<QLineEdit*>("termOther_ManualLine");
