@@ -153,6 +153,12 @@ TEST_F(AppTest, Screenshot) {
     PickPort(kVirtualModemPort);
     QTest::qWait(10000);
     w.grab().save(QDir(QString::fromUtf8(dir)).filePath("main-window.png"));
+    // The terminal with all traffic shown, as the debug menu entry gives it.
+    w.mnuDebugTerminal->trigger();
+    QTest::qWait(1500);
+    w.termMain->FlushView();
+    w.termMain->Form()->grab().save(
+        QDir(QString::fromUtf8(dir)).filePath("terminal-in-program.png"));
 }
 
 } // namespace
