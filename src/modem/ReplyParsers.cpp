@@ -16,6 +16,31 @@ int NumberBetween(std::string_view line, std::size_t from, std::size_t to, int d
     return TextToInt(Trim(line.substr(from + 1, to - from - 1)), defaultValue);
 }
 
+// A reply line "+XXX: a,b,...", trimmed, with the positions of its colon and of the first
+// comma behind it (npos where there is none).
+struct TReplyLine {
+    std::string_view text;
+    std::size_t colon;
+    std::size_t comma;
+};
+
+TReplyLine SplitReply(std::string_view line) {
+    line = Trim(line);
+    const std::size_t colon = line.find(':');
+    const std::size_t comma = colon == npos ? npos : line.find(',', colon + 1);
+    return {line, colon, comma};
+}
+
+// The operator is not known: both texts "?", valid only when the modem said so itself.
+void SetOperatorUnknown(TModemStatus& status, bool valid) {
+    status.OperatorName = "?";
+    status.OperatorCode = "?";
+    if (valid) {
+        status.OperatorNameValid = true;
+        status.OperatorCodeValid = true;
+    }
+}
+
 constexpr int kMissingField = -9999;
 
 int CutCellInteger(std::string& text) {
@@ -55,13 +80,9 @@ void ParseCellLine(std::string_view line, int skipped, TCellInfo& cell) {
 
 } // namespace
 
-void ParseSignalQuality(std::string_view line, TModemStatus& status) {
-    line = Trim(line);
-    std::size_t a = line.find(':');
-    if (a == npos)
-        return;
-    std::size_t b = line.find(',', a + 1);
-    if (b == npos)
+void ParseSignalQuality(std::string_view reply, TModemStatus& status) {
+    const auto [line, a, b] = SplitReply(reply);
+    if (a == npos || b == npos)
         return;
 
     int rssi = NumberBetween(line, a, b, 99);
@@ -74,18 +95,13 @@ void ParseSignalQuality(std::string_view line, TModemStatus& status) {
     status.BitErrorsValid = true;
 }
 
-void ParseOperator(std::string_view line, TModemStatus& status) {
-    line = Trim(line);
-    std::size_t a = line.find(':');
+void ParseOperator(std::string_view reply, TModemStatus& status) {
+    const auto [line, a, b] = SplitReply(reply);
     if (a == npos)
         return;
-    std::size_t b = line.find(',', a + 1);
     if (b == npos) {
         // The mode alone: no operator is selected at all.
-        status.OperatorName = "?";
-        status.OperatorCode = "?";
-        status.OperatorNameValid = true;
-        status.OperatorCodeValid = true;
+        SetOperatorUnknown(status, true);
         return;
     }
     std::size_t c = line.find(',', b + 1);
@@ -101,8 +117,7 @@ void ParseOperator(std::string_view line, TModemStatus& status) {
     int format = NumberBetween(line, b, c, -1);
     std::string name(line.substr(d + 1, e - d - 1));
     if (name.empty()) {
-        status.OperatorName = "?";
-        status.OperatorCode = "?";
+        SetOperatorUnknown(status, false);
     } else if (format == 0) {
         status.OperatorName = name;
         status.OperatorNameValid = true;
@@ -112,13 +127,9 @@ void ParseOperator(std::string_view line, TModemStatus& status) {
     }
 }
 
-void ParseRegistration(std::string_view line, TModemStatus& status) {
-    line = Trim(line);
-    std::size_t a = line.find(':');
-    if (a == npos)
-        return;
-    std::size_t b = line.find(',', a + 1);
-    if (b == npos)
+void ParseRegistration(std::string_view reply, TModemStatus& status) {
+    const auto [line, a, b] = SplitReply(reply);
+    if (a == npos || b == npos)
         return;
     // A modem set to report its location (+CREG=2) adds ",<lac>,<ci>" behind the state;
     // the state is the field up to the next comma.
@@ -128,12 +139,11 @@ void ParseRegistration(std::string_view line, TModemStatus& status) {
     status.RegStateValid = true;
 }
 
-void ParsePhoneActivity(std::string_view line, TModemStatus& status) {
-    line = Trim(line);
-    std::size_t a = line.find(':');
-    if (a == npos)
+void ParsePhoneActivity(std::string_view reply, TModemStatus& status) {
+    const TReplyLine r = SplitReply(reply);
+    if (r.colon == npos)
         return;
-    int activity = NumberBetween(line, a, line.size(), -1);
+    int activity = NumberBetween(r.text, r.colon, r.text.size(), -1);
     status.Activity = activity == 0 || activity == 3 || activity == 4 ? activity : -1;
     status.ActivityValid = true;
 }
