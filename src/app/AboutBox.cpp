@@ -10,7 +10,7 @@ namespace celdara {
 
 TfrmAbout::TfrmAbout(const QString& version, QWidget* parent) : QDialog(parent) {
     setObjectName("frmAbout");
-    setWindowTitle("About Celdara");
+    setWindowTitle(tr("About Celdara"));
 
     auto* icon = new QLabel(this);
     icon->setObjectName("imgIcon");
@@ -23,9 +23,9 @@ TfrmAbout::TfrmAbout(const QString& version, QWidget* parent) : QDialog(parent) 
     big.setBold(true);
     name->setFont(big);
 
-    auto* text = new QLabel(QString("Version %1\n\nWatches a GSM modem on a serial port:\nsignal, "
-                                    "operator, cells and calls.")
-                                .arg(version.isEmpty() ? QString("unknown") : version),
+    auto* text = new QLabel(tr("Version %1\n\nWatches a GSM modem on a serial port:\nsignal, "
+                               "operator, cells and calls.")
+                                .arg(version.isEmpty() ? tr("unknown") : version),
                             this);
     text->setObjectName("lblVersion");
 

@@ -2,6 +2,7 @@
 
 #include "app/AboutBox.h"
 #include "app/PortComboBox.h"
+#include "app/StatusPanel.h"
 #include "appinfo/QtTimer.h"
 #include "appinfo/VTolmAppInfo.h"
 #include "appinfo/WindowUtils.h"
@@ -9,6 +10,8 @@
 #include "distributor/TopDistributor.h"
 #include "modem/OperatorTable.h"
 #include "serial/LyrComm32.h"
+#include "serial/PortChoice.h"
+#include "simulator/SimSerialDevice.h"
 #include "terminal/VTolmTerminal.h"
 #include "widgets/TrkwXPGraph.h"
 
@@ -37,30 +40,36 @@
 #include <cmath>
 
 // The icons live in the app library; a static library's resources must be registered by name.
-static void InitCeldaraResources() { Q_INIT_RESOURCE(celdara); }
+static void InitCeldaraResources() {
+    Q_INIT_RESOURCE(celdara);
+}
 
 namespace celdara {
 
 const TfrmMain::TUpdateSpeed TfrmMain::UpdateSpeeds[5] = {
-    {"1 second", 83, "= 1 second"},    {"3 seconds", 250, "= 3 seconds"},
-    {"5 seconds", 417, "= 5 seconds"}, {"10 seconds", 833, "= 10 seconds"},
-    {"1 minute", 5000, "= 1 minute"},
+    {QT_TRANSLATE_NOOP("TfrmMain", "1 second"), 83, QT_TRANSLATE_NOOP("TfrmMain", "= 1 second")},
+    {QT_TRANSLATE_NOOP("TfrmMain", "3 seconds"), 250, QT_TRANSLATE_NOOP("TfrmMain", "= 3 seconds")},
+    {QT_TRANSLATE_NOOP("TfrmMain", "5 seconds"), 417, QT_TRANSLATE_NOOP("TfrmMain", "= 5 seconds")},
+    {QT_TRANSLATE_NOOP("TfrmMain", "10 seconds"), 833,
+     QT_TRANSLATE_NOOP("TfrmMain", "= 10 seconds")},
+    {QT_TRANSLATE_NOOP("TfrmMain", "1 minute"), 5000, QT_TRANSLATE_NOOP("TfrmMain", "= 1 minute")},
 };
 
 namespace {
 constexpr int kDefaultSpeed = 1; // "3 seconds"
 constexpr int kGridRows = 8;
+constexpr int kMinimumDefaultWidth = 555;
 } // namespace
 
 TfrmMain::TfrmMain(TComponent* owner) : VTolmImprovedForm(owner) {
     InitCeldaraResources();
     SetName("frmMain");
-    setWindowTitle("Celdara");
+    setWindowTitle(tr("Celdara"));
     setWindowIcon(QIcon(":/celdara/celdara-64.png"));
-    resize(555, 437);
     BeginLoading();
     CreateComponents();
     CreateControls();
+    resize(DefaultWidth(), 437);
     SetOnShow(TNotifyEvent::Bind<&TfrmMain::FormShow>(this));
     EndLoading();
 
@@ -93,7 +102,7 @@ void TfrmMain::CreateComponents() {
 
     termMain = new VTolmTerminal(this, this);
     termMain->SetName("termMain");
-    termMain->SetCaption("Terminal");
+    termMain->SetCaption(tr("Terminal"));
     termMain->SetModeIndex(-1);
     termMain->SetTermCloseAction(trmcaHide);
     termMain->SetShowOptions(vttsoShowTimes);
@@ -118,7 +127,7 @@ void TfrmMain::CreateControls() {
     CreateMenu(layout);
 
     // The connection box across the top.
-    GroupBox1 = new QGroupBox(" Connection ", this);
+    GroupBox1 = new QGroupBox(tr(" Connection "), this);
     GroupBox1->setObjectName("GroupBox1");
     cmbPort = new PortComboBox(GroupBox1);
     cmbPort->setObjectName("cmbPort");
@@ -126,7 +135,7 @@ void TfrmMain::CreateControls() {
     cmbPort->OnDropDown = [this] { cmbPortDropDown(); };
     connect(cmbPort, &QComboBox::activated, this, [this] { cmbPortChange(); });
     connect(cmbPort->lineEdit(), &QLineEdit::textEdited, this, [this] { cmbPortChange(); });
-    btnPortParameters = new QPushButton("&Parameters", GroupBox1);
+    btnPortParameters = new QPushButton(tr("&Parameters"), GroupBox1);
     btnPortParameters->setObjectName("btnPortParameters");
     connect(btnPortParameters, &QPushButton::clicked, this, [this] { btnPortParametersClick(); });
     lblConnection = new QLabel("?", GroupBox1);
@@ -136,7 +145,7 @@ void TfrmMain::CreateControls() {
     lblConnection->setFont(bold);
     lblConnection->setStyleSheet("color: #800000;");
     lblConnection->setMinimumWidth(110);
-    btnShowTerm = new QPushButton("Show terminal", GroupBox1);
+    btnShowTerm = new QPushButton(tr("Show terminal"), GroupBox1);
     btnShowTerm->setObjectName("btnShowTerm");
     connect(btnShowTerm, &QPushButton::clicked, this, [this] { btnShowTermClick(); });
     auto* connection = new QHBoxLayout(GroupBox1);
@@ -162,8 +171,8 @@ void TfrmMain::CreateControls() {
     rkwXPGraph1->SetGraphFont(graphFont, lime);
     rkwXPGraph1->SetMaxValue(100);
     rkwXPGraph1->SetUsageLabel("%");
-    rkwXPGraph1->SetUsageCaption("Signal");
-    rkwXPGraph1->SetHistoryCaption("Signal History");
+    rkwXPGraph1->SetUsageCaption(tr("Signal"));
+    rkwXPGraph1->SetHistoryCaption(tr("Signal History"));
     rkwXPGraph1->SetRefreshInterval(30000);
     rkwXPGraph1->SetActive(false);
     rkwXPGraph1->SetDisplayStat(false);
@@ -201,7 +210,7 @@ void TfrmMain::CreateControls() {
     for (int row = 0; row < kGridRows - 1; ++row)
         for (int col = 0; col < kCellGridColumns; ++col)
             sgrResult->setItem(row, col, new QTableWidgetItem);
-    rgpOperators = new QGroupBox(" Switch to operator ", this);
+    rgpOperators = new QGroupBox(tr(" Switch to operator "), this);
     rgpOperators->setObjectName("rgpOperators");
     rgpOperators->setEnabled(false);
     new QVBoxLayout(rgpOperators);
@@ -214,20 +223,31 @@ void TfrmMain::CreateControls() {
     lower->addWidget(rgpOperators, 1);
     layout->addLayout(lower);
 
+    // Panels as wide as their texts. None stretches: in a narrow window they give way
+    // together, so that no panel (the operator's least of all) is cut down to nothing.
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
     StatusBar1->setSizeGripEnabled(true);
+    // The machine writes these panels in its own (English) words; so do their first texts.
     const char* initial[3] = {"COM?", "Device: ?", "Operator: ?"};
-    const int widths[3] = {50, 200, 50};
     for (int i = 0; i < 3; ++i) {
-        StatusPanels[i] = new QLabel(initial[i], StatusBar1);
+        StatusPanels[i] = new TStatusPanel(initial[i], StatusBar1);
         StatusPanels[i]->setObjectName(QString("StatusBar1_Panel%1").arg(i));
-        StatusPanels[i]->setMinimumWidth(widths[i]);
-        if (i == kPanelDevice)
-            StatusPanels[i]->setFixedWidth(widths[i]);
-        StatusBar1->addWidget(StatusPanels[i], i == kPanelOperator ? 1 : 0);
+        StatusBar1->addWidget(StatusPanels[i], 0);
     }
     layout->addWidget(StatusBar1);
+}
+
+int TfrmMain::DefaultWidth() const {
+    // Wide enough for the panels' usual texts in the font this machine has: a USB port name,
+    // a modem's name and an operator with its registration.
+    const QStringList usual = {"virtual-modem-faulty", "Device: Celdara Virtual GSM modem",
+                               "Vodafone CZ (23003), not registered, not searching"};
+    const QFontMetrics metrics = StatusPanels[0]->fontMetrics();
+    int width = 2 * layout()->contentsMargins().left() + 40; // the size grip and spacing
+    for (const QString& text : usual)
+        width += metrics.horizontalAdvance(text) + 16;
+    return std::max(kMinimumDefaultWidth, width);
 }
 
 void TfrmMain::CreateMenu(QVBoxLayout* layout) {
@@ -236,35 +256,35 @@ void TfrmMain::CreateMenu(QVBoxLayout* layout) {
     SetMainMenu(MainMenu1);
     layout->setMenuBar(MainMenu1);
 
-    QMenu* file = MainMenu1->addMenu("&File");
-    QAction* exit = file->addAction("&Exit");
+    QMenu* file = MainMenu1->addMenu(tr("&File"));
+    QAction* exit = file->addAction(tr("&Exit"));
     exit->setObjectName("mnuExit");
     connect(exit, &QAction::triggered, this, [this] { close(); });
 
-    QMenu* speedMenu = MainMenu1->addMenu("&Update Speed");
+    QMenu* speedMenu = MainMenu1->addMenu(tr("&Update Speed"));
     speedGroup = new QActionGroup(this);
     speedGroup->setExclusive(true);
     for (int i = 0; i < 5; ++i) {
-        QAction* entry = speedMenu->addAction(UpdateSpeeds[i].Entry);
+        QAction* entry = speedMenu->addAction(tr(UpdateSpeeds[i].Entry));
         entry->setObjectName(QString("mnuSpeed%1").arg(i));
         entry->setCheckable(true);
         speedGroup->addAction(entry);
         connect(entry, &QAction::triggered, this, [this, i] { SelectUpdateSpeed(i); });
     }
 
-    QMenu* settings = MainMenu1->addMenu("Settings");
-    mnuDebugTerminal = settings->addAction("Debug terminal");
+    QMenu* settings = MainMenu1->addMenu(tr("Settings"));
+    mnuDebugTerminal = settings->addAction(tr("Debug terminal"));
     mnuDebugTerminal->setObjectName("mnuDebugTerminal");
     mnuDebugTerminal->setCheckable(true);
     connect(mnuDebugTerminal, &QAction::toggled, this,
             [this](bool checked) { mnuDebugTerminalClick(checked); });
 
-    QMenu* help = MainMenu1->addMenu("&Help");
-    QAction* content = help->addAction("&Content");
+    QMenu* help = MainMenu1->addMenu(tr("&Help"));
+    QAction* content = help->addAction(tr("&Content"));
     content->setObjectName("mnuContent");
     connect(content, &QAction::triggered, this, [this] { mnuContentClick(); });
     help->addSeparator();
-    QAction* about = help->addAction("&About");
+    QAction* about = help->addAction(tr("&About"));
     about->setObjectName("mnuAbout");
     connect(about, &QAction::triggered, this, [this] { mnuAboutClick(); });
 }
@@ -293,15 +313,16 @@ void TfrmMain::FormShow(TObject*) {
 
     std::string version;
     VTolmAppInfo1->GetFileVersion(version);
-    setWindowTitle(QString("Celdara, version %1").arg(QString::fromStdString(version)));
+    setWindowTitle(tr("Celdara, version %1").arg(QString::fromStdString(version)));
 
     LyrComm321->FillPortList(cmbPort);
-    if (cmbPort->count() > 0)
-        cmbPort->SetTextQuietly(cmbPort->itemText(0));
-    std::string stored;
-    VTolmAppInfo1->ReadSetting("Connection", "COMPort", stored, "");
-    if (!stored.empty())
-        cmbPort->SetTextQuietly(QString::fromStdString(stored));
+    // The port the user chose last; on a first start one that looks like a modem, or the
+    // built-in simulated modem, never a plain UART that would only sit silent.
+    std::string port;
+    VTolmAppInfo1->ReadSetting("Connection", "COMPort", port, "");
+    if (port.empty())
+        port = ChooseFirstPort(ListSerialDevices(), kVirtualModemPort);
+    cmbPort->SetTextQuietly(QString::fromStdString(port));
 
     QStringList headers;
     for (const std::string& header : CellGridHeaders())
@@ -328,7 +349,7 @@ void TfrmMain::SelectUpdateSpeed(int index) {
     if (index < 0 || index >= 5)
         return;
     tmrShow->SetInterval(UpdateSpeeds[index].Interval);
-    lblSpeed->setText(UpdateSpeeds[index].Label);
+    lblSpeed->setText(tr(UpdateSpeeds[index].Label));
     speedGroup->actions().at(index)->setChecked(true);
 }
 
@@ -380,10 +401,9 @@ QString TfrmMain::FindHelpDocument() {
 void TfrmMain::mnuContentClick() {
     const QString path = FindHelpDocument();
     if (path.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        QMessageBox::warning(this, "Celdara",
-                             path.isEmpty()
-                                 ? QString("The help document doc/index.html was not found.")
-                                 : QString("No program is set up to show %1.").arg(path));
+        QMessageBox::warning(this, tr("Celdara"),
+                             path.isEmpty() ? tr("The help document doc/index.html was not found.")
+                                            : tr("No program is set up to show %1.").arg(path));
 }
 
 void TfrmMain::mnuAboutClick() {
@@ -406,14 +426,7 @@ void TfrmMain::AddString(const std::string& text, int kind) {
 void TfrmMain::SetStatusPanel(int panel, const std::string& text) {
     if (panel < 0 || panel >= 3)
         return;
-    QLabel* label = StatusPanels[panel];
-    const QString full = QString::fromStdString(text);
-    // The device panel keeps its width: a long name is shortened, the whole one is a hint.
-    if (panel == kPanelDevice)
-        label->setText(label->fontMetrics().elidedText(full, Qt::ElideRight, label->width() - 4));
-    else
-        label->setText(full);
-    label->setToolTip(full);
+    StatusPanels[panel]->SetFullText(QString::fromStdString(text));
 }
 
 void TfrmMain::SetGraphValue(int value) {

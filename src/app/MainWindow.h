@@ -7,6 +7,7 @@
 #include "modem/ModemMonitor.h"
 #include "modem/ModemView.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <memory>
 
@@ -25,6 +26,7 @@ class QVBoxLayout;
 namespace celdara {
 
 class PortComboBox;
+class TStatusPanel;
 class TLyrComm32;
 class TTimer;
 class VTolmAppInfo;
@@ -35,6 +37,8 @@ class TrkwXPGraph;
 }
 
 class TfrmMain : public VTolmImprovedForm, public IModemView, public IModemPort {
+    Q_DECLARE_TR_FUNCTIONS(TfrmMain)
+
 public:
     explicit TfrmMain(TComponent* owner);
     ~TfrmMain() override;
@@ -60,7 +64,7 @@ public:
     QTableWidget* sgrResult = nullptr;
     QGroupBox* rgpOperators = nullptr;
     QStatusBar* StatusBar1 = nullptr;
-    QLabel* StatusPanels[3] = {};
+    TStatusPanel* StatusPanels[3] = {};
     QAction* mnuDebugTerminal = nullptr;
     QActionGroup* speedGroup = nullptr;
 
@@ -105,6 +109,7 @@ private:
     void CreateComponents();
     void CreateControls();
     void CreateMenu(QVBoxLayout* layout);
+    int DefaultWidth() const;
 
     void FormShow(TObject* Sender);
     void VTolmAppInfo1OwnerFirstShow(TObject* Sender);

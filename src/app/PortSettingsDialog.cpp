@@ -18,7 +18,7 @@ QComboBox* MakeCombo(QWidget* parent, const char* name,
     auto* combo = new QComboBox(parent);
     combo->setObjectName(name);
     for (auto [text, value] : items)
-        combo->addItem(QString::fromUtf8(text), value);
+        combo->addItem(QCoreApplication::translate("PortSettingsDialog", text), value);
     return combo;
 }
 
@@ -39,38 +39,43 @@ int Value(const QComboBox* combo) {
 
 PortSettingsDialog::PortSettingsDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("dlgPortSettings");
-    setWindowTitle("Port settings");
+    setWindowTitle(tr("Port settings"));
     cmbSpeed = MakeCombo(this, "cmbSpeed", {});
     for (int rate : {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600,
                      115200, 128000, 230400, 256000, 460800})
         cmbSpeed->addItem(QString::number(rate), rate);
     cmbDataBits = MakeCombo(this, "cmbDataBits", {{"5", 5}, {"6", 6}, {"7", 7}, {"8", 8}});
     cmbParity = MakeCombo(this, "cmbParity",
-                          {{"None", NOPARITY},
-                           {"Odd", ODDPARITY},
-                           {"Even", EVENPARITY},
-                           {"Mark", MARKPARITY},
-                           {"Space", SPACEPARITY}});
+                          {{QT_TRANSLATE_NOOP("PortSettingsDialog", "None"), NOPARITY},
+                           {QT_TRANSLATE_NOOP("PortSettingsDialog", "Odd"), ODDPARITY},
+                           {QT_TRANSLATE_NOOP("PortSettingsDialog", "Even"), EVENPARITY},
+                           {QT_TRANSLATE_NOOP("PortSettingsDialog", "Mark"), MARKPARITY},
+                           {QT_TRANSLATE_NOOP("PortSettingsDialog", "Space"), SPACEPARITY}});
     cmbStopBits = MakeCombo(this, "cmbStopBits", {{"1", ONESTOPBIT}, {"2", TWOSTOPBITS}});
-    cmbFlow = MakeCombo(
-        this, "cmbFlow",
-        {{"None", FlowNone}, {"Xon / Xoff", FlowXonXoff}, {"Hardware (RTS/CTS)", FlowHardware}});
-    cmbDtr = MakeCombo(this, "cmbDtr",
-                       {{"Off", static_cast<int>(DTR_CONTROL_DISABLE)},
-                        {"On", static_cast<int>(DTR_CONTROL_ENABLE)}});
-    cmbRts = MakeCombo(this, "cmbRts",
-                       {{"Off", static_cast<int>(RTS_CONTROL_DISABLE)},
-                        {"On", static_cast<int>(RTS_CONTROL_ENABLE)},
-                        {"Toggle while sending", static_cast<int>(RTS_CONTROL_TOGGLE)}});
+    cmbFlow =
+        MakeCombo(this, "cmbFlow",
+                  {{QT_TRANSLATE_NOOP("PortSettingsDialog", "None"), FlowNone},
+                   {QT_TRANSLATE_NOOP("PortSettingsDialog", "Xon / Xoff"), FlowXonXoff},
+                   {QT_TRANSLATE_NOOP("PortSettingsDialog", "Hardware (RTS/CTS)"), FlowHardware}});
+    cmbDtr = MakeCombo(
+        this, "cmbDtr",
+        {{QT_TRANSLATE_NOOP("PortSettingsDialog", "Off"), static_cast<int>(DTR_CONTROL_DISABLE)},
+         {QT_TRANSLATE_NOOP("PortSettingsDialog", "On"), static_cast<int>(DTR_CONTROL_ENABLE)}});
+    cmbRts = MakeCombo(
+        this, "cmbRts",
+        {{QT_TRANSLATE_NOOP("PortSettingsDialog", "Off"), static_cast<int>(RTS_CONTROL_DISABLE)},
+         {QT_TRANSLATE_NOOP("PortSettingsDialog", "On"), static_cast<int>(RTS_CONTROL_ENABLE)},
+         {QT_TRANSLATE_NOOP("PortSettingsDialog", "Toggle while sending"),
+          static_cast<int>(RTS_CONTROL_TOGGLE)}});
 
     auto* form = new QFormLayout;
-    form->addRow("&Bits per second:", cmbSpeed);
-    form->addRow("&Data bits:", cmbDataBits);
-    form->addRow("&Parity:", cmbParity);
-    form->addRow("&Stop bits:", cmbStopBits);
-    form->addRow("&Flow control:", cmbFlow);
-    form->addRow("D&TR line:", cmbDtr);
-    form->addRow("&RTS line:", cmbRts);
+    form->addRow(tr("&Bits per second:"), cmbSpeed);
+    form->addRow(tr("&Data bits:"), cmbDataBits);
+    form->addRow(tr("&Parity:"), cmbParity);
+    form->addRow(tr("&Stop bits:"), cmbStopBits);
+    form->addRow(tr("&Flow control:"), cmbFlow);
+    form->addRow(tr("D&TR line:"), cmbDtr);
+    form->addRow(tr("&RTS line:"), cmbRts);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -115,9 +120,9 @@ TConfigDialogResult QtSerialConfigDialog::Execute(const std::string& portName, T
                                                   bool useAppWindow) {
     QWidget* owner = useAppWindow ? QApplication::activeWindow() : nullptr;
     PortSettingsDialog dialog(owner);
-    dialog.setWindowTitle(
-        QString("Port settings - %1")
-            .arg(portName.empty() ? QString("no port") : QString::fromStdString(portName)));
+    dialog.setWindowTitle(PortSettingsDialog::tr("Port settings - %1")
+                              .arg(portName.empty() ? PortSettingsDialog::tr("no port")
+                                                    : QString::fromStdString(portName)));
     dialog.LoadFrom(dcb);
     if (OnShown)
         QTimer::singleShot(0, &dialog, [this, &dialog] { OnShown(dialog); });

@@ -4,6 +4,7 @@
 
 #include "serial/SerialUiSeams.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 
 class QComboBox;
@@ -11,6 +12,8 @@ class QComboBox;
 namespace celdara {
 
 class PortSettingsDialog : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(PortSettingsDialog)
+
 public:
     explicit PortSettingsDialog(QWidget* parent = nullptr);
 

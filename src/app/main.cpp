@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/PortSettingsDialog.h"
 #include "app/QtPlatform.h"
+#include "app/Translations.h"
 #include "appinfo/TForm.h"
 #include "core/Application.h"
 #include "simulator/SimSerialDevice.h"
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Celdara");
     QApplication::setApplicationDisplayName("Celdara");
     QApplication::setWindowIcon(QIcon(":/celdara/celdara-64.png"));
+    InstallTranslations();
     InstallQtPlatform();
     RegisterSimulatedModems();
     QtSerialConfigDialog configDialog;

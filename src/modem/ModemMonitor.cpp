@@ -60,6 +60,8 @@ void ModemMonitor::distTopComRecvPoll(VTolmGeneralDistributor*, Tick&, const std
     LastLine_ = std::string(Trim(Data));
     if (EchoTraffic_ || DebugTraffic)
         view_.AddLine(LastLine_, kTermKindReceived);
+    if (!LastLine_.empty())
+        NoteAnswer();
     RunMachine();
 }
 
@@ -228,6 +230,8 @@ void ModemMonitor::StepOpen() {
         if (link.IsOpen())
             link.Close();
         const std::string name = view_.PortBoxText();
+        ClearSilentHint();
+        PortName_ = name;
         port_.SetCommPort(name);
         Message("  Opening port \"" + name + "\".");
         view_.ProcessMessages();
@@ -267,6 +271,38 @@ void ModemMonitor::ShowDevice() {
     view_.SetStatusPanel(kPanelDevice, "Device: " + Manufacturer_ + " " + Model_);
 }
 
+void ModemMonitor::NoteSilence() {
+    // Said once, after a few resends: a UART with nothing on it (or a modem port that is not
+    // the AT port) never answers, and the user would otherwise see only an empty window.
+    if (++SilentResends_ != kSilentResends)
+        return;
+    SilentHint_ = true;
+    Message("  Nothing answers on port \"" + PortName_ +
+            "\". Is a modem attached and switched on? Choose another port, or the built-in "
+            "simulated modem \"virtual-modem\".");
+    view_.SetStatusPanel(kPanelDevice,
+                         "No answer on " + PortName_ + ": choose another port or virtual-modem");
+}
+
+void ModemMonitor::NoteAnswer() {
+    SilentResends_ = 0;
+    if (!SilentHint_)
+        return;
+    Message("  Port \"" + PortName_ + "\" answers now.");
+    ClearSilentHint();
+}
+
+void ModemMonitor::ClearSilentHint() {
+    SilentResends_ = 0;
+    if (!SilentHint_)
+        return;
+    SilentHint_ = false;
+    if (Manufacturer_.empty() && Model_.empty())
+        view_.SetStatusPanel(kPanelDevice, "Device: ?");
+    else
+        ShowDevice();
+}
+
 void ModemMonitor::Identify(int baseStep, const char* command, std::string& field, int nextStep) {
     if (Step_ == baseStep) {
         LastLine_.clear();
@@ -279,6 +315,7 @@ void ModemMonitor::Identify(int baseStep, const char* command, std::string& fiel
     }
     if (TimedOut_) {
         Disarm();
+        NoteSilence();
         Next(baseStep, true);
         return;
     }
@@ -319,6 +356,7 @@ void ModemMonitor::StepPrepare() {
     case 1:
         if (TimedOut_) {
             Disarm();
+            NoteSilence();
             Next(0, true);
         } else if (LineBeginsWith("OK")) {
             Disarm();

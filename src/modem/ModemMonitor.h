@@ -19,6 +19,9 @@ enum TMachineState { msInit, msOpen, msPrepare, msPoll, msAnswer, msClose };
 inline constexpr const char* PollCommand =
     "AT+CSQ;+COPS=3,0;+COPS?;+COPS=3,2;+COPS?;+CREG?;+CPAS\r";
 
+// Unanswered preparation commands after which the window says that nothing answers.
+inline constexpr int kSilentResends = 3;
+
 class ModemMonitor {
 public:
     // Binds the machine's handlers to `distTop` and to the port's link. The distributor must
@@ -57,6 +60,8 @@ public:
     const TModemStatus& WorkStatus() const { return WorkStatus_; }
     TModemStatus ShownStatus() const;
     std::uint64_t CompletedCycles() const { return CompletedCycles_; }
+    // True while the window says that nothing answers on the open port.
+    bool SilentPortHint() const { return SilentHint_; }
 
 private:
     // Handlers bound to the distributor and the port.
@@ -86,6 +91,10 @@ private:
     // The identification steps: `command` fills `field`, the "OK" goes to `nextStep`.
     void Identify(int baseStep, const char* command, std::string& field, int nextStep);
     void ShowDevice();
+    // The silent-port hint: a preparation command went unanswered / the modem said something.
+    void NoteSilence();
+    void NoteAnswer();
+    void ClearSilentHint();
     void CopyToShown();
 
     VTolmTopDistributor& distTop_;
@@ -113,6 +122,9 @@ private:
     int LastServingChannel_ = -1;
 
     std::string LastOpenReason_;
+    std::string PortName_;
+    int SilentResends_ = 0;
+    bool SilentHint_ = false;
     std::uint64_t CompletedCycles_ = 0;
 };
 

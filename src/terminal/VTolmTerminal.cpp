@@ -116,7 +116,7 @@ void VTolmTerminal::BuildWindow() {
     auto* form = new TerminalForm(*this);
     form_ = form;
     form->setAttribute(Qt::WA_DeleteOnClose, false);
-    form->setWindowTitle(QStringLiteral("Terminál"));
+    form->setWindowTitle(tr("Terminal"));
     form->resize(formWidth_, formHeight_);
     // The controls have fixed sizes made for a small dialog font.
     QFont font = form->font();
@@ -139,7 +139,7 @@ void VTolmTerminal::BuildWindow() {
     hexManualLine_->setMaxLength(kMaxHexEntry);
     hexManualLine_->hide();
 
-    rGroupMode_ = new QGroupBox(QStringLiteral("Režim"), form);
+    rGroupMode_ = new QGroupBox(tr("Mode"), form);
     auto* modeLayout = new QVBoxLayout(rGroupMode_);
     modeLayout->setContentsMargins(4, 2, 4, 2);
     modeLayout->setSpacing(0);
@@ -152,13 +152,11 @@ void VTolmTerminal::BuildWindow() {
         button->setAutoDefault(false);
         return button;
     };
-    sendLineButton_ =
-        makeButton(QStringLiteral("Odeslat"), QStringLiteral("Odeslat s odřádkováním"));
-    clear_ = makeButton(QStringLiteral("Vymazat"), QStringLiteral("Vymazat historii"));
-    btnUndock_ =
-        makeButton(QStringLiteral("Uvolnit okno"), QStringLiteral("Uvolnit okno terminálu"));
+    sendLineButton_ = makeButton(tr("Send"), tr("Send with a line end"));
+    clear_ = makeButton(tr("Clear"), tr("Clear the history"));
+    btnUndock_ = makeButton(tr("Undock"), tr("Undock the terminal window"));
     btnUndock_->setEnabled(false);
-    btnDirect_ = makeButton(QStringLiteral("Přímo"), QStringLiteral("Odeslat bez odřádkování"));
+    btnDirect_ = makeButton(tr("Direct"), tr("Send without a line end"));
 
     auto makeDebugField = [form](const QString& text) {
         auto* field = new QLineEdit(text, form);

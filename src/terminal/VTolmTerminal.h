@@ -8,6 +8,7 @@
 #include "core/Event.h"
 #include "terminal/TerminalOutput.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QRect>
 #include <QString>
@@ -41,6 +42,8 @@ class QtTerminalView;
 class TerminalForm;
 
 class VTolmTerminal : public TComponent {
+    Q_DECLARE_TR_FUNCTIONS(VTolmTerminal)
+
 public:
     // `ownerWindow` is the window the terminal belongs to (may be null): a floating
     // terminal stays with it, and it gets the focus back when the application is
@@ -116,7 +119,7 @@ public:
     void AddString(std::string_view text, int kind) { output_.AddString(text, kind); }
     void AddLine(std::string_view text, int kind) { output_.AddLine(text, kind); }
     void EndLine() { output_.EndLine(); }
-    // The "Vymazat" button.
+    // The "Clear" button.
     void Clear() { output_.Clear(); }
     // Output reaches the view's document at the next turn of the event loop; this writes
     // it there at once.

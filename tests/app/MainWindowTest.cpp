@@ -1,8 +1,11 @@
 #include "AppTestSupport.h"
+#include "app/StatusPanel.h"
+#include "app/Translations.h"
 #include "appinfo/VTolmAppInfo.h"
 #include "core/Timer.h"
 #include "modem/OperatorTable.h"
 #include "serial/LyrComm32.h"
+#include "serial/SerialDevice.h"
 #include "terminal/VTolmTerminal.h"
 #include "widgets/TrkwXPGraph.h"
 
@@ -11,9 +14,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <csignal>
 
@@ -30,9 +35,10 @@ TEST_F(AppTest, PollsTheSimulatedModemAndShowsWhatItLearns) {
 
     EXPECT_TRUE(w.windowTitle().startsWith("Celdara, version 0.")) << w.windowTitle().toStdString();
     EXPECT_EQ(w.StatusPanels[kPanelPort]->text(), "virtual-modem");
-    // The panel keeps its width and shortens the text; the hint holds all of it.
-    EXPECT_EQ(w.StatusPanels[kPanelDevice]->toolTip(), "Device: Celdara Virtual GSM modem");
-    EXPECT_TRUE(w.StatusPanels[kPanelDevice]->text().startsWith("Device: Celdara"));
+    EXPECT_EQ(w.StatusPanels[kPanelDevice]->text(), "Device: Celdara Virtual GSM modem");
+    // At the default size every panel shows its whole text, whatever this machine's fonts.
+    for (TStatusPanel* panel : w.StatusPanels)
+        EXPECT_EQ(panel->ShownText(), panel->text()) << panel->objectName().toStdString();
     const QString operatorText = w.StatusPanels[kPanelOperator]->text();
     EXPECT_TRUE(QRegularExpression("^.+ \\(\\d{5}\\), registered, (home network|roaming)$")
                     .match(operatorText)
@@ -49,6 +55,64 @@ TEST_F(AppTest, PollsTheSimulatedModemAndShowsWhatItLearns) {
     EXPECT_EQ(w.sgrResult->horizontalHeaderItem(5)->text(), "MCC MNC");
     EXPECT_EQ(w.cmbPort->palette().color(QPalette::Text), QColor(0, 128, 0));
     EXPECT_EQ(w.lblSpeed->text(), "= 3 seconds");
+}
+
+TEST_F(AppTest, AStatusTextThatDoesNotFitIsCutVisiblyWithTheWholeTextAsItsHint) {
+    TfrmMain& w = OpenWindow();
+    const std::string device = "Device: Celdara Virtual GSM modem with a name far too long";
+    w.SetStatusPanel(kPanelDevice, device);
+    w.SetStatusPanel(kPanelOperator, "Vodafone CZ (23003), not registered, not searching");
+    // A window made narrow: the panels give way instead of widening the window.
+    w.resize(w.minimumSizeHint().width(), w.height());
+    QCoreApplication::processEvents();
+    ASSERT_LT(w.StatusBar1->width(), w.StatusBar1->sizeHint().width());
+    TStatusPanel* panel = w.StatusPanels[kPanelDevice];
+    EXPECT_TRUE(panel->ShownText().endsWith(QChar(0x2026))) << panel->ShownText().toStdString();
+    EXPECT_LT(panel->ShownText().size(), panel->text().size());
+    EXPECT_EQ(panel->toolTip().toStdString(), device);
+    EXPECT_EQ(panel->text().toStdString(), device);
+    // Every panel still shows the start of its text.
+    for (TStatusPanel* each : w.StatusPanels)
+        EXPECT_GE(each->ShownText().size(), std::min<qsizetype>(each->text().size(), 8))
+            << each->text().toStdString();
+}
+
+TEST_F(AppTest, AFirstStartBesideAUartPollsTheSimulatedModemAndLeavesTheUartAlone) {
+    // A machine with a real UART (type 4) and nothing on it, as most PCs have.
+    QTemporaryDir tty;
+    ASSERT_TRUE(QDir(tty.path()).mkpath("ttyS0/device"));
+    QFile type(QDir(tty.path()).filePath("ttyS0/type"));
+    ASSERT_TRUE(type.open(QIODevice::WriteOnly));
+    type.write("4\n");
+    type.close();
+    SetSysfsTtyRoot(tty.path().toStdString());
+    TfrmMain& w = OpenWindow();
+    SetSysfsTtyRoot({});
+
+    EXPECT_GE(w.cmbPort->findText("ttyS0"), 0) << "the UART is listed and can be chosen";
+    EXPECT_EQ(w.cmbPort->currentText(), kVirtualModemPort);
+    EXPECT_EQ(w.LyrComm321->CommPort(), kVirtualModemPort);
+    ASSERT_TRUE(WaitFor([&] { return w.Monitor().CompletedCycles() >= 1; }, 15000));
+    // The program's own pick is no choice of the user's: nothing is stored for it.
+    QFile settings(ConfigFile("registry.ini"));
+    EXPECT_FALSE(settings.open(QIODevice::ReadOnly) && settings.readAll().contains("COMPort"));
+}
+
+TEST_F(AppTest, UnderACzechLocaleTheWindowAndTheTerminalSpeakCzech) {
+    ASSERT_GE(InstallTranslations(QLocale(QLocale::Czech, QLocale::Czechia)), 2);
+    TfrmMain& w = OpenWindow();
+    InstallTranslations(QLocale(QLocale::English, QLocale::UnitedStates));
+    auto* send = w.termMain->Form()->findChild<QPushButton*>("termMain_SendLinebutton");
+    ASSERT_NE(send, nullptr);
+    EXPECT_EQ(send->text(), QString::fromUtf8("Odeslat"));
+    EXPECT_EQ(send->toolTip(), QString::fromUtf8("Odeslat s odřádkováním"));
+    EXPECT_EQ(w.btnShowTerm->text(), QString::fromUtf8("Zobrazit terminál"));
+    EXPECT_EQ(w.lblSpeed->text(), "= 3 sekundy");
+    EXPECT_EQ(w.MainMenu1->actions().at(0)->text(), "&Soubor");
+
+    // Back in English, a new window is English again.
+    TfrmMain& english = OpenWindow();
+    EXPECT_EQ(english.btnShowTerm->text(), "Show terminal");
 }
 
 TEST_F(AppTest, UpdateSpeedOneMinuteRefreshesEveryFiveSeconds) {

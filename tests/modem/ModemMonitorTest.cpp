@@ -93,6 +93,51 @@ TEST_F(MonitorTest, ASilentModemKeepsThePreparationResendingEveryTwoSeconds) {
     EXPECT_EQ(view.CountLines("< machine: PREPARE"), modem->Count("ATE0+COPS=0\r"));
 }
 
+TEST_F(MonitorTest, APortThatStaysSilentSaysSoAfterAFewResendsUntilItAnswers) {
+    const std::string hint = "< \x20 Nothing answers on port \"ttyUSB0\". Is a modem attached "
+                             "and switched on? Choose another port, or the built-in simulated "
+                             "modem \"virtual-modem\".";
+    modem->silent = true;
+    monitor->EnterState(msInit);
+    // Two unanswered commands: still patient.
+    ASSERT_TRUE(RunUntil([&] { return modem->Count("ATE0+COPS=0\r") == kSilentResends; }, 10000));
+    EXPECT_FALSE(monitor->SilentPortHint());
+    EXPECT_EQ(view.CountLines(hint), 0);
+    // The third one goes unanswered too: the terminal and the status bar say so, once.
+    ASSERT_TRUE(RunUntil([&] { return monitor->SilentPortHint(); }, 2100));
+    EXPECT_EQ(view.CountLines(hint), 1);
+    EXPECT_EQ(view.panels[kPanelDevice],
+              "No answer on ttyUSB0: choose another port or virtual-modem");
+    Run(10000);
+    EXPECT_EQ(view.CountLines(hint), 1);
+    EXPECT_TRUE(monitor->SilentPortHint());
+
+    // The first line the modem sends takes the hint away; the machine goes on as usual.
+    modem->silent = false;
+    ASSERT_TRUE(RunUntil([&] { return !monitor->SilentPortHint(); }, 2100));
+    EXPECT_EQ(view.CountLines("< \x20 Port \"ttyUSB0\" answers now."), 1);
+    EXPECT_NE(view.panels[kPanelDevice].rfind("Device: ", 0), std::string::npos);
+    ASSERT_TRUE(RunUntil([&] { return monitor->State() == msPoll; }, 5000));
+    EXPECT_EQ(view.panels[kPanelDevice], "Device: SIEMENS MC35i");
+    EXPECT_EQ(view.CountLines(hint), 1);
+}
+
+TEST_F(MonitorTest, TheSilentPortHintGoesWhenAnotherPortIsChosen) {
+    modem->silent = true;
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->SilentPortHint(); }, 10000));
+    view.portBox = "ttyACM0";
+    monitor->EnterState(msInit);
+    EXPECT_FALSE(monitor->SilentPortHint());
+    EXPECT_EQ(view.panels[kPanelDevice], "Device: ?");
+    // The new port gets its own few resends before it is called silent.
+    Run(4000);
+    EXPECT_FALSE(monitor->SilentPortHint());
+    ASSERT_TRUE(RunUntil([&] { return monitor->SilentPortHint(); }, 4000));
+    EXPECT_EQ(view.panels[kPanelDevice],
+              "No answer on ttyACM0: choose another port or virtual-modem");
+}
+
 TEST_F(MonitorTest, AnErrorToTheIdentificationIsTakenAsTheNameAndTheCommandResent) {
     modem->replies["AT+CGMI\r"] = "\r\nERROR\r\n";
     monitor->EnterState(msInit);

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTranslator>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -158,6 +159,17 @@ TEST_F(TerminalWindowTest, ScrollKeysScrollTheViewFromEveryControl) {
     FillLines(300);
     QScrollBar* bar = View()->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 100);
+    // A page of the view is its own: it keeps a partly shown line in sight, so with some
+    // fonts it is one line more than the bar's page step. Ask the view where a page goes.
+    auto pageFrom = [&](int start, QAbstractSlider::SliderAction action) {
+        bar->setValue(start);
+        bar->triggerAction(action);
+        return bar->value();
+    };
+    const int pageUp = pageFrom(51, QAbstractSlider::SliderPageStepSub);
+    const int pageDown = pageFrom(pageUp, QAbstractSlider::SliderPageStepAdd);
+    EXPECT_NEAR(51 - pageUp, bar->pageStep(), 1);
+    EXPECT_NEAR(pageDown - pageUp, bar->pageStep(), 1);
     QWidget* controls[] = {View(),
                            TextEntry(),
                            HexEntry(),
@@ -174,15 +186,46 @@ TEST_F(TerminalWindowTest, ScrollKeysScrollTheViewFromEveryControl) {
         QTest::keyClick(control, Qt::Key_Down);
         EXPECT_EQ(bar->value(), 51) << control->objectName().toStdString();
         QTest::keyClick(control, Qt::Key_PageUp);
-        EXPECT_EQ(bar->value(), 51 - bar->pageStep()) << control->objectName().toStdString();
+        EXPECT_EQ(bar->value(), pageUp) << control->objectName().toStdString();
         QTest::keyClick(control, Qt::Key_PageDown);
-        EXPECT_EQ(bar->value(), 51) << control->objectName().toStdString();
+        EXPECT_EQ(bar->value(), pageDown) << control->objectName().toStdString();
     }
     // With Shift the keys are the entry's own (selection), not scrolling.
     bar->setValue(51);
     QTest::keyClicks(TextEntry(), "AT");
     QTest::keyClick(TextEntry(), Qt::Key_Up, Qt::ShiftModifier);
     EXPECT_EQ(bar->value(), 51);
+}
+
+// Under a Czech locale the program installs the translation compiled into the terminal.
+TEST(TerminalTranslation, UnderACzechLocaleTheControlsCarryTheirCzechCaptionsAndHints) {
+    QTranslator czech;
+    ASSERT_TRUE(czech.load(QLocale(QLocale::Czech, QLocale::Czechia), "terminal", "_", ":/i18n"));
+    ASSERT_TRUE(QCoreApplication::installTranslator(&czech));
+    VTolmTerminal terminal(nullptr);
+    terminal.SetName("termMain");
+    QCoreApplication::removeTranslator(&czech);
+
+    struct Case {
+        const char* suffix;
+        const char* caption;
+        const char* hint;
+    };
+    const Case cases[] = {
+        {"_SendLinebutton", "Odeslat", "Odeslat s odřádkováním"},
+        {"_Clear", "Vymazat", "Vymazat historii"},
+        {"_BtnUndock", "Uvolnit okno", "Uvolnit okno terminálu"},
+        {"_BtnDirect", "Přímo", "Odeslat bez odřádkování"},
+    };
+    for (const Case& c : cases) {
+        auto* button = terminal.Form()->findChild<QPushButton*>(QString("termMain") + c.suffix);
+        ASSERT_NE(button, nullptr) << c.suffix;
+        EXPECT_EQ(button->text(), QString::fromUtf8(c.caption));
+        EXPECT_EQ(button->toolTip(), QString::fromUtf8(c.hint));
+    }
+    EXPECT_EQ(terminal.Form()->findChild<QGroupBox*>("termMain_RGroupMode")->title(),
+              QString::fromUtf8("Režim"));
+    EXPECT_EQ(terminal.Form()->windowTitle(), QString::fromUtf8("Terminál"));
 }
 
 TEST_F(TerminalWindowTest, ModeGroupFollowsItsItems) {
@@ -212,10 +255,10 @@ TEST_F(TerminalWindowTest, ControlsCarryTheirCaptionsAndHints) {
         const char* hint;
     };
     const Case cases[] = {
-        {"_SendLinebutton", "Odeslat", "Odeslat s odřádkováním"},
-        {"_Clear", "Vymazat", "Vymazat historii"},
-        {"_BtnUndock", "Uvolnit okno", "Uvolnit okno terminálu"},
-        {"_BtnDirect", "Přímo", "Odeslat bez odřádkování"},
+        {"_SendLinebutton", "Send", "Send with a line end"},
+        {"_Clear", "Clear", "Clear the history"},
+        {"_BtnUndock", "Undock", "Undock the terminal window"},
+        {"_BtnDirect", "Direct", "Send without a line end"},
     };
     for (const Case& c : cases) {
         QPushButton* button = Control<QPushButton>(c.suffix);
@@ -223,7 +266,7 @@ TEST_F(TerminalWindowTest, ControlsCarryTheirCaptionsAndHints) {
         EXPECT_EQ(button->text(), QString::fromUtf8(c.caption));
         EXPECT_EQ(button->toolTip(), QString::fromUtf8(c.hint));
     }
-    EXPECT_EQ(Control<QGroupBox>("_RGroupMode")->title(), QString::fromUtf8("Režim"));
+    EXPECT_EQ(Control<QGroupBox>("_RGroupMode")->title(), "Mode");
     EXPECT_EQ(Control<QWidget>("_Form"), terminal->Form());
     EXPECT_EQ(terminal->Form()->windowTitle(), "Terminal");
     for (const char* suffix : {"_DebugInTime", "_DebugOutTime"}) {

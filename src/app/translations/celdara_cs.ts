@@ -1,0 +1,227 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="cs_CZ">
+<context>
+    <name>PortSettingsDialog</name>
+    <message>
+        <source>Port settings</source>
+        <translation>Nastavení portu</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Žádná</translation>
+    </message>
+    <message>
+        <source>Odd</source>
+        <translation>Lichá</translation>
+    </message>
+    <message>
+        <source>Even</source>
+        <translation>Sudá</translation>
+    </message>
+    <message>
+        <source>Mark</source>
+        <translation>Jednička (mark)</translation>
+    </message>
+    <message>
+        <source>Space</source>
+        <translation>Nula (space)</translation>
+    </message>
+    <message>
+        <source>Xon / Xoff</source>
+        <translation>Xon / Xoff</translation>
+    </message>
+    <message>
+        <source>Hardware (RTS/CTS)</source>
+        <translation>Hardwarové (RTS/CTS)</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Vypnuto</translation>
+    </message>
+    <message>
+        <source>On</source>
+        <translation>Zapnuto</translation>
+    </message>
+    <message>
+        <source>Toggle while sending</source>
+        <translation>Zapnuto při vysílání</translation>
+    </message>
+    <message>
+        <source>&amp;Bits per second:</source>
+        <translation>&amp;Rychlost (b/s):</translation>
+    </message>
+    <message>
+        <source>&amp;Data bits:</source>
+        <translation>&amp;Datové bity:</translation>
+    </message>
+    <message>
+        <source>&amp;Parity:</source>
+        <translation>&amp;Parita:</translation>
+    </message>
+    <message>
+        <source>&amp;Stop bits:</source>
+        <translation>&amp;Stop bity:</translation>
+    </message>
+    <message>
+        <source>&amp;Flow control:</source>
+        <translation>Řízení &amp;toku:</translation>
+    </message>
+    <message>
+        <source>D&amp;TR line:</source>
+        <translation>Linka D&amp;TR:</translation>
+    </message>
+    <message>
+        <source>&amp;RTS line:</source>
+        <translation>Linka &amp;RTS:</translation>
+    </message>
+    <message>
+        <source>Port settings - %1</source>
+        <translation>Nastavení portu - %1</translation>
+    </message>
+    <message>
+        <source>no port</source>
+        <translation>žádný port</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmAbout</name>
+    <message>
+        <source>About Celdara</source>
+        <translation>O programu Celdara</translation>
+    </message>
+    <message>
+        <source>Version %1
+
+Watches a GSM modem on a serial port:
+signal, operator, cells and calls.</source>
+        <translation>Verze %1
+
+Sleduje GSM modem na sériovém portu:
+signál, operátora, buňky a hovory.</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>neznámá</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmMain</name>
+    <message>
+        <source>1 second</source>
+        <translation>1 sekunda</translation>
+    </message>
+    <message>
+        <source>= 1 second</source>
+        <translation>= 1 sekunda</translation>
+    </message>
+    <message>
+        <source>3 seconds</source>
+        <translation>3 sekundy</translation>
+    </message>
+    <message>
+        <source>= 3 seconds</source>
+        <translation>= 3 sekundy</translation>
+    </message>
+    <message>
+        <source>5 seconds</source>
+        <translation>5 sekund</translation>
+    </message>
+    <message>
+        <source>= 5 seconds</source>
+        <translation>= 5 sekund</translation>
+    </message>
+    <message>
+        <source>10 seconds</source>
+        <translation>10 sekund</translation>
+    </message>
+    <message>
+        <source>= 10 seconds</source>
+        <translation>= 10 sekund</translation>
+    </message>
+    <message>
+        <source>1 minute</source>
+        <translation>1 minuta</translation>
+    </message>
+    <message>
+        <source>= 1 minute</source>
+        <translation>= 1 minuta</translation>
+    </message>
+    <message>
+        <source>Celdara</source>
+        <translation>Celdara</translation>
+    </message>
+    <message>
+        <source>Terminal</source>
+        <translation>Terminál</translation>
+    </message>
+    <message>
+        <source> Connection </source>
+        <translation> Připojení </translation>
+    </message>
+    <message>
+        <source>&amp;Parameters</source>
+        <translation>&amp;Parametry</translation>
+    </message>
+    <message>
+        <source>Show terminal</source>
+        <translation>Zobrazit terminál</translation>
+    </message>
+    <message>
+        <source>Signal</source>
+        <translation>Signál</translation>
+    </message>
+    <message>
+        <source>Signal History</source>
+        <translation>Historie signálu</translation>
+    </message>
+    <message>
+        <source> Switch to operator </source>
+        <translation> Přepnout na operátora </translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Soubor</translation>
+    </message>
+    <message>
+        <source>&amp;Exit</source>
+        <translation>&amp;Konec</translation>
+    </message>
+    <message>
+        <source>&amp;Update Speed</source>
+        <translation>&amp;Rychlost obnovy</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Nastavení</translation>
+    </message>
+    <message>
+        <source>Debug terminal</source>
+        <translation>Ladicí terminál</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Nápověda</translation>
+    </message>
+    <message>
+        <source>&amp;Content</source>
+        <translation>&amp;Obsah</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>O &amp;programu</translation>
+    </message>
+    <message>
+        <source>Celdara, version %1</source>
+        <translation>Celdara, verze %1</translation>
+    </message>
+    <message>
+        <source>The help document doc/index.html was not found.</source>
+        <translation>Dokument nápovědy doc/index.html nebyl nalezen.</translation>
+    </message>
+    <message>
+        <source>No program is set up to show %1.</source>
+        <translation>Žádný program není nastaven k zobrazení %1.</translation>
+    </message>
+</context>
+</TS>
