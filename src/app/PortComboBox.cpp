@@ -24,7 +24,7 @@ void PortComboBox::SetItems(const std::vector<std::string>& items) {
     clear();
     for (const std::string& item : items)
         addItem(QString::fromStdString(item));
-    setEditText(text);
+    ShowText(text);
 }
 
 std::string PortComboBox::Text() const {
@@ -40,9 +40,16 @@ bool PortComboBox::SelectComboText(const std::string& text) {
     return celdara::SelectComboText(this, QString::fromStdString(text));
 }
 
+void PortComboBox::ShowText(const QString& text) {
+    // The current item follows the text: when the edit loses the focus, Qt takes a text that
+    // names another item than the current one for the user's pick of that item.
+    setCurrentIndex(findText(text));
+    setEditText(text);
+}
+
 void PortComboBox::SetTextQuietly(const QString& text) {
     QSignalBlocker block(this);
-    setEditText(text);
+    ShowText(text);
 }
 
 void PortComboBox::showPopup() {

@@ -28,6 +28,9 @@ public:
     void SetTextQuietly(const QString& text);
 
     void showPopup() override;
+
+private:
+    void ShowText(const QString& text);
 };
 
 } // namespace celdara

@@ -11,6 +11,9 @@ constexpr int kReadableChars = 12;
 } // namespace
 
 TStatusPanel::TStatusPanel(const QString& text, QWidget* parent) : QLabel(parent) {
+    // Sunken like the panels of a classic status bar, so neighbouring texts stay apart.
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setContentsMargins(3, 0, 3, 0);
     SetFullText(text);
 }
 
