@@ -3,7 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/PortComboBox.h"
 #include "app/StatusPanel.h"
-#include "appinfo/QtTimer.h"
+#include "qtplatform/QtTimer.h"
 #include "appinfo/VTolmAppInfo.h"
 #include "appinfo/WindowUtils.h"
 #include "core/Application.h"

@@ -1,6 +1,6 @@
 #include "app/QtPlatform.h"
 
-#include "appinfo/QtTimer.h"
+#include "qtplatform/QtTimer.h"
 #include "core/Application.h"
 #include "distributor/TopDistributor.h"
 #include "serial/LyrComm32.h"

@@ -1,6 +1,6 @@
 #include "appinfo/VTolmAppInfo.h"
 
-#include "appinfo/QtTimer.h"
+#include "qtplatform/QtTimer.h"
 #include "appinfo/WindowUtils.h"
 #include "util/Debug.h"
 #include "util/Tick.h"

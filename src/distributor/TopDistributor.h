@@ -8,7 +8,7 @@
 
 #include "core/Timer.h"
 #include "distributor/GeneralDistributor.h"
-#include "serial/CommunicationComponent.h"
+#include "core/CommunicationComponent.h"
 
 #include <cstdint>
 #include <memory>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "modem/StatusDisplay.h"
-#include "serial/CommunicationComponent.h"
+#include "core/CommunicationComponent.h"
 
 #include <string>
 #include <vector>

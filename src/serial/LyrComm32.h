@@ -5,7 +5,7 @@
 
 #include "core/MessageQueue.h"
 #include "core/TickClock.h"
-#include "serial/CommunicationComponent.h"
+#include "core/CommunicationComponent.h"
 #include "serial/SerialDevice.h"
 #include "serial/SerialRecords.h"
 #include "serial/SerialUiSeams.h"

@@ -1,7 +1,7 @@
 #include "serial/LyrComm32Threads.h"
 
 #include "core/TickClock.h"
-#include "serial/CommunicationComponent.h"
+#include "core/CommunicationComponent.h"
 #include "util/Debug.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "widgets/TrkwXPGraph.h"
 
-#include "appinfo/QtTimer.h"
+#include "qtplatform/QtTimer.h"
 
 #include <QEvent>
 #include <QFontMetrics>

@@ -5,7 +5,7 @@
 #include "core/Timer.h"
 #include "distributor/LinkedDistributor.h"
 #include "distributor/TopDistributor.h"
-#include "serial/FakeLink.h"
+#include "core/FakeLink.h"
 
 #include <gtest/gtest.h>
 #include <memory>

@@ -1,5 +1,5 @@
 // The graph control offscreen: properties, sampling, timer, layout, and its pixels.
-#include "appinfo/QtTimer.h"
+#include "qtplatform/QtTimer.h"
 #include "widgets/TrkwXPGraph.h"
 
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "appinfo/QtTimer.h"
+#include "qtplatform/QtTimer.h"
 
 #include <QTimer>
 

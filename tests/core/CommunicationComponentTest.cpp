@@ -1,4 +1,4 @@
-#include "serial/FakeLink.h"
+#include "core/FakeLink.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "serial/CommunicationComponent.h"
+#include "core/CommunicationComponent.h"
 
 #include "util/SystemError.h"
 

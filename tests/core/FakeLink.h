@@ -1,7 +1,7 @@
 // A communication component for tests: records what is sent, delivers chunks on demand.
 #pragma once
 
-#include "serial/CommunicationComponent.h"
+#include "core/CommunicationComponent.h"
 
 #include <cstdint>
 #include <string>
