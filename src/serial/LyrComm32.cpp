@@ -7,7 +7,6 @@
 #include "util/TextCut.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <system_error>
 #include <thread>
@@ -24,26 +23,6 @@ constexpr const char* kStopBitTexts[] = {"1", "1.5", "2"};
 
 // The extended-namespace prefix of old becomes the device folder.
 constexpr std::string_view kDevicePrefix = "/dev/";
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
-bool LessIgnoringCase(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) <
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 TSerialConfigDialog*& DefaultDialog() {
     static TSerialConfigDialog* dialog = nullptr;
@@ -599,7 +578,7 @@ std::string TLyrComm32::GetDeviceName(const std::string& PortName) const {
             break;
         }
     }
-    return Upper(result);
+    return UpperCase(result);
 }
 
 bool TLyrComm32::FillPortList(TPortListBox* ComboBox) {

@@ -18,16 +18,35 @@ bool TextToBool(std::string_view text, bool defaultValue) {
         return true;
     if (text == "0")
         return false;
-    auto equalsIgnoringCase = [&](std::string_view word) {
-        return std::equal(text.begin(), text.end(), word.begin(), word.end(), [](char a, char b) {
-            return std::tolower(static_cast<unsigned char>(a)) == b;
-        });
-    };
-    if (equalsIgnoringCase("true"))
+    if (EqualIgnoringCase(text, "true"))
         return true;
-    if (equalsIgnoringCase("false"))
+    if (EqualIgnoringCase(text, "false"))
         return false;
     return defaultValue;
+}
+
+namespace {
+char Lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+} // namespace
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+bool LessIgnoringCase(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(Lower(x)) < static_cast<unsigned char>(Lower(y));
+    });
+}
+
+std::string UpperCase(std::string_view text) {
+    std::string s(text);
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
 }
 
 int TextToInt(std::string_view text, int defaultValue) {

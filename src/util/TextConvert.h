@@ -14,6 +14,12 @@ bool TextToBool(std::string_view text, bool defaultValue);
 // not one or does not fit into 32 bits.
 int TextToInt(std::string_view text, int defaultValue);
 
+// Comparisons that ignore the letter case (std::tolower, byte by byte), and the text in
+// capitals (std::toupper).
+bool EqualIgnoringCase(std::string_view a, std::string_view b);
+bool LessIgnoringCase(std::string_view a, std::string_view b);
+std::string UpperCase(std::string_view text);
+
 // The text without leading and trailing characters of codes up to 32.
 std::string_view Trim(std::string_view text);
 

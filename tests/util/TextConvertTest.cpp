@@ -36,6 +36,23 @@ TEST(TextToIntTest, TakesOnlyAWholeDecimalNumberThatFits) {
     EXPECT_EQ(TextToInt("1,2", -1), -1);
 }
 
+TEST(LetterCaseTest, ComparesAndCapitalisesWithoutRegardToCase) {
+    EXPECT_TRUE(EqualIgnoringCase("ttyUSB0", "TTYusb0"));
+    EXPECT_FALSE(EqualIgnoringCase("ttyUSB0", "ttyUSB"));
+    EXPECT_FALSE(EqualIgnoringCase("ttyUSB", "ttyUSB0"));
+    EXPECT_TRUE(EqualIgnoringCase("", ""));
+    // "Z" sorts before "a" as bytes, after it as letters.
+    EXPECT_TRUE(LessIgnoringCase("a", "Z"));
+    EXPECT_FALSE(LessIgnoringCase("Z", "a"));
+    EXPECT_TRUE(LessIgnoringCase("tty", "TTYS0"));
+    EXPECT_FALSE(LessIgnoringCase("TTY", "tty"));
+    EXPECT_FALSE(LessIgnoringCase("tty", "TTY"));
+    // Bytes above 127 sort after every letter, as unsigned values.
+    EXPECT_TRUE(LessIgnoringCase("z", "\xE9"));
+    EXPECT_EQ(UpperCase("+cops: 0,\"x\""), "+COPS: 0,\"X\"");
+    EXPECT_EQ(UpperCase(""), "");
+}
+
 TEST(TrimTest, RemovesBlanksAndControlCharactersAtBothEnds) {
     EXPECT_EQ(Trim("\r\n +CSQ: 1,2 \t\r"), "+CSQ: 1,2");
     EXPECT_EQ(Trim(" \x01 "), "");
