@@ -38,8 +38,6 @@ ModemMonitor::~ModemMonitor() {
     port_.Link().SetOnStateChange({});
 }
 
-// ---- handlers -------------------------------------------------------------------------
-
 void ModemMonitor::distTopComRecvDecode(VTolmGeneralDistributor*, Tick&) {
     // One message per carriage return; the line feed behind it starts the next message and
     // is trimmed away there.
@@ -59,7 +57,7 @@ void ModemMonitor::distTopComRecvPoll(VTolmGeneralDistributor*, Tick&, const std
         return;
     LastLine_ = std::string(Trim(Data));
     if (EchoTraffic_ || DebugTraffic)
-        view_.AddLine(LastLine_, kTermKindReceived);
+        view_.AddLine(LastLine_, kTermKindEvent);
     if (!LastLine_.empty())
         NoteAnswer();
     RunMachine();
@@ -106,19 +104,22 @@ void ModemMonitor::rgpOperatorsClick(int index, const std::string& itemText) {
 void ModemMonitor::LoadOperators(const std::string& settingsFolder) {
     std::string error;
     if (!OperatorTableExists(settingsFolder) && !WriteDefaultOperatorTable(settingsFolder, error))
-        Message("  " + error);
+        TermLine("  " + error);
     std::vector<std::string> items = LoadOperatorTable(settingsFolder, error);
     if (!error.empty())
-        Message("  " + error);
+        TermLine("  " + error);
     view_.SetOperatorItems(items);
     view_.SetOperatorGroupEnabled(true);
 }
 
-// ---- display --------------------------------------------------------------------------
-
 TModemStatus ModemMonitor::ShownStatus() const {
     std::lock_guard lock(ShownLock_);
     return ShownStatus_;
+}
+
+void ModemMonitor::ClearShown() {
+    std::lock_guard lock(ShownLock_);
+    ClearModemStatus(ShownStatus_);
 }
 
 void ModemMonitor::CopyToShown() {
@@ -134,8 +135,6 @@ void ModemMonitor::RefreshDisplay() {
         view_.SetCellRow(row + 1, CellRowTexts(ShownStatus_.Cells[row]));
     view_.SetConnectionLabel(ConnectionLabelText(ShownStatus_));
 }
-
-// ---- the machine ----------------------------------------------------------------------
 
 void ModemMonitor::RunMachine() {
     std::lock_guard lock(MachineLock_);
@@ -156,7 +155,7 @@ void ModemMonitor::EnterState(int state) {
 void ModemMonitor::RunStep() {
     switch (State_) {
     case msInit:
-        Message("machine: INIT");
+        TermLine("machine: INIT");
         ClearModemStatus(WorkStatus_);
         PendingOperator_.clear();
         EnterState(msOpen);
@@ -174,7 +173,7 @@ void ModemMonitor::RunStep() {
         StepAnswer();
         break;
     case msClose:
-        Message("machine: CLOSE");
+        TermLine("machine: CLOSE");
         EchoTraffic_ = true;
         port_.Link().Close();
         EnterState(msOpen);
@@ -185,8 +184,8 @@ void ModemMonitor::RunStep() {
     }
 }
 
-void ModemMonitor::Message(const std::string& text) {
-    view_.AddLine(text, kTermKindReceived);
+void ModemMonitor::TermLine(const std::string& text) {
+    view_.AddLine(text, kTermKindEvent);
 }
 
 void ModemMonitor::Send(const std::string& command) {
@@ -222,7 +221,7 @@ void ModemMonitor::StepOpen() {
     switch (Step_) {
     case 0:
         EchoTraffic_ = true;
-        Message("machine: OPEN");
+        TermLine("machine: OPEN");
         Next(1, true);
         break;
     case 1: {
@@ -233,21 +232,21 @@ void ModemMonitor::StepOpen() {
         ClearSilentHint();
         PortName_ = name;
         port_.SetCommPort(name);
-        Message("  Opening port \"" + name + "\".");
+        TermLine("  Opening port \"" + name + "\".");
         view_.ProcessMessages();
         view_.SetStatusPanel(kPanelPort, name);
         if (link.Open()) {
-            Message("  Success. Port \"" + name + "\" opened.");
+            TermLine("  Success. Port \"" + name + "\" opened.");
             LastOpenReason_.clear();
             PortLost_ = false;
             EnterState(msPrepare);
         } else {
-            Message("  Error while opening " + name + ".");
+            TermLine("  Error while opening " + name + ".");
             // The reason, once for each new one: retries every second would bury the
             // terminal under the same explanation.
             std::string reason = port_.OpenFailureReason();
             if (!reason.empty() && reason != LastOpenReason_)
-                Message("  " + reason);
+                TermLine("  " + reason);
             LastOpenReason_ = reason;
             TimedOut_ = false;
             Arm(1000);
@@ -277,9 +276,9 @@ void ModemMonitor::NoteSilence() {
     if (++SilentResends_ != kSilentResends)
         return;
     SilentHint_ = true;
-    Message("  Nothing answers on port \"" + PortName_ +
-            "\". Is a modem attached and switched on? Choose another port, or the built-in "
-            "simulated modem \"virtual-modem\".");
+    TermLine("  Nothing answers on port \"" + PortName_ +
+             "\". Is a modem attached and switched on? Choose another port, or the built-in "
+             "simulated modem \"virtual-modem\".");
     view_.SetStatusPanel(kPanelDevice,
                          "No answer on " + PortName_ + ": choose another port or virtual-modem");
 }
@@ -288,7 +287,7 @@ void ModemMonitor::NoteAnswer() {
     SilentResends_ = 0;
     if (!SilentHint_)
         return;
-    Message("  Port \"" + PortName_ + "\" answers now.");
+    TermLine("  Port \"" + PortName_ + "\" answers now.");
     ClearSilentHint();
 }
 
@@ -339,20 +338,16 @@ void ModemMonitor::StepPrepare() {
     if (CheckPortLost())
         return;
     switch (Step_) {
-    case 0: {
-        {
-            std::lock_guard lock(ShownLock_);
-            ClearModemStatus(ShownStatus_);
-        }
+    case 0:
+        ClearShown();
         EchoTraffic_ = true;
-        Message("machine: PREPARE");
+        TermLine("machine: PREPARE");
         LastLine_.clear();
         Send("ATE0+COPS=0\r");
         TimedOut_ = false;
         Arm(2000);
         Next(1, false);
         break;
-    }
     case 1:
         if (TimedOut_) {
             Disarm();
@@ -380,6 +375,29 @@ void ModemMonitor::StepPrepare() {
 void ModemMonitor::StepPoll() {
     if (CheckPortLost())
         return;
+    // The cycle's steps go by hundreds: the status poll, the serving and the neighbour
+    // cells, a pending operator switch, the end of the cycle.
+    switch (Step_ / 100) {
+    case 0:
+        PollStatus();
+        break;
+    case 1:
+    case 2:
+        PollCells();
+        break;
+    case 3:
+        SwitchOperator();
+        break;
+    case 4:
+        EndCycle();
+        break;
+    default:
+        Next(0, false);
+        break;
+    }
+}
+
+void ModemMonitor::PollStatus() {
     switch (Step_) {
     case 0:
         EchoTraffic_ = false;
@@ -412,29 +430,41 @@ void ModemMonitor::StepPoll() {
             Next(400, true);
             break;
         }
-        if (LineBeginsWith("+CSQ:")) {
-            PendingReplies_ &= ~kAwaitCsq;
-            ParseSignalQuality(LastLine_, WorkStatus_);
-        }
-        if (LineBeginsWith("+COPS:")) {
-            PendingReplies_ &= ~kAwaitCops;
-            ParseOperator(LastLine_, WorkStatus_);
-        }
-        if (LineBeginsWith("+CREG:")) {
-            PendingReplies_ &= ~kAwaitCreg;
-            ParseRegistration(LastLine_, WorkStatus_);
-        }
-        if (LineBeginsWith("+CPAS:")) {
-            PendingReplies_ &= ~kAwaitCpas;
-            ParsePhoneActivity(LastLine_, WorkStatus_);
-        }
-        if (LastLine_ == "OK")
-            PendingReplies_ &= ~kAwaitOk;
+        TakePollReply();
         if ((PendingReplies_ & kAwaitAll) == 0) {
             Disarm();
             Next(100, true);
         }
         break;
+    default:
+        Next(0, false);
+        break;
+    }
+}
+
+void ModemMonitor::TakePollReply() {
+    if (LineBeginsWith("+CSQ:")) {
+        PendingReplies_ &= ~kAwaitCsq;
+        ParseSignalQuality(LastLine_, WorkStatus_);
+    }
+    if (LineBeginsWith("+COPS:")) {
+        PendingReplies_ &= ~kAwaitCops;
+        ParseOperator(LastLine_, WorkStatus_);
+    }
+    if (LineBeginsWith("+CREG:")) {
+        PendingReplies_ &= ~kAwaitCreg;
+        ParseRegistration(LastLine_, WorkStatus_);
+    }
+    if (LineBeginsWith("+CPAS:")) {
+        PendingReplies_ &= ~kAwaitCpas;
+        ParsePhoneActivity(LastLine_, WorkStatus_);
+    }
+    if (LastLine_ == "OK")
+        PendingReplies_ &= ~kAwaitOk;
+}
+
+void ModemMonitor::PollCells() {
+    switch (Step_) {
     case 100:
     case 200:
         EchoTraffic_ = false;
@@ -448,31 +478,9 @@ void ModemMonitor::StepPoll() {
         Next(Step_ + 1, false);
         break;
     case 101:
-    case 201: {
-        const bool serving = Step_ == 101;
-        if (TimedOut_) {
-            if (serving)
-                ParseServingCell("", WorkStatus_);
-            else
-                ParseNeighbourCell("", -1, WorkStatus_);
-            Next(Step_ + 1, true);
-            break;
-        }
-        if (LastLine_.empty())
-            break;
-        if (FirstLine_) {
-            if (LineBeginsWith("chann"))
-                FirstLine_ = false;
-        } else if (LineBeginsWith("OK")) {
-            Next(Step_ + 1, true);
-        } else if (serving) {
-            ParseServingCell(LastLine_, WorkStatus_);
-        } else {
-            ParseNeighbourCell(LastLine_, NeighbourCount_, WorkStatus_);
-            ++NeighbourCount_;
-        }
+    case 201:
+        TakeCellReply(Step_ == 101);
         break;
-    }
     case 102:
         Disarm();
         Next(200, true);
@@ -481,6 +489,38 @@ void ModemMonitor::StepPoll() {
         Disarm();
         Next(300, true);
         break;
+    default:
+        Next(0, false);
+        break;
+    }
+}
+
+void ModemMonitor::TakeCellReply(bool serving) {
+    if (TimedOut_) {
+        if (serving)
+            ParseServingCell("", WorkStatus_);
+        else
+            ParseNeighbourCell("", -1, WorkStatus_);
+        Next(Step_ + 1, true);
+        return;
+    }
+    if (LastLine_.empty())
+        return;
+    if (FirstLine_) {
+        if (LineBeginsWith("chann"))
+            FirstLine_ = false;
+    } else if (LineBeginsWith("OK")) {
+        Next(Step_ + 1, true);
+    } else if (serving) {
+        ParseServingCell(LastLine_, WorkStatus_);
+    } else {
+        ParseNeighbourCell(LastLine_, NeighbourCount_, WorkStatus_);
+        ++NeighbourCount_;
+    }
+}
+
+void ModemMonitor::SwitchOperator() {
+    switch (Step_) {
     case 300:
         EchoTraffic_ = true;
         if (PendingOperator_.empty()) {
@@ -490,10 +530,7 @@ void ModemMonitor::StepPoll() {
         // A time-out of the cell steps must not count against the switch.
         TimedOut_ = false;
         Arm(60000);
-        {
-            std::lock_guard lock(ShownLock_);
-            ClearModemStatus(ShownStatus_);
-        }
+        ClearShown();
         if (PendingOperator_ == "AUTO")
             Send("AT+COPS=0\r");
         else
@@ -509,24 +546,26 @@ void ModemMonitor::StepPoll() {
         } else if (LineBeginsWith("OK")) {
             Disarm();
             view_.SetOperatorGroupEnabled(true);
-            {
-                std::lock_guard lock(ShownLock_);
-                ClearModemStatus(ShownStatus_);
-            }
+            ClearShown();
             RefreshDisplay();
             Next(400, true);
         }
-        break;
-    case 400:
-        CopyToShown();
-        ++CompletedCycles_;
-        Disarm();
-        EnterState(msAnswer);
         break;
     default:
         Next(0, false);
         break;
     }
+}
+
+void ModemMonitor::EndCycle() {
+    if (Step_ != 400) {
+        Next(0, false);
+        return;
+    }
+    CopyToShown();
+    ++CompletedCycles_;
+    Disarm();
+    EnterState(msAnswer);
 }
 
 void ModemMonitor::StepAnswer() {

@@ -80,8 +80,18 @@ private:
     void StepPoll();
     void StepAnswer();
 
+    // The parts of a poll cycle (StepPoll), each for its hundred of steps.
+    void PollStatus();
+    void TakePollReply();
+    void PollCells();
+    // A line of a cell listing; `serving` for AT^MONI, else AT^MONP.
+    void TakeCellReply(bool serving);
+    void SwitchOperator();
+    void EndCycle();
+
     // The helpers the steps share.
-    void Message(const std::string& text);
+    // A line of the machine's own in the terminal, shown whatever EchoTraffic says.
+    void TermLine(const std::string& text);
     void Send(const std::string& command);
     void Arm(int ms);
     void Disarm();
@@ -95,6 +105,7 @@ private:
     void NoteSilence();
     void NoteAnswer();
     void ClearSilentHint();
+    void ClearShown();
     void CopyToShown();
 
     VTolmTopDistributor& distTop_;

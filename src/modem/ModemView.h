@@ -3,17 +3,18 @@
 // tests implement them with recorders.
 #pragma once
 
-#include "modem/StatusDisplay.h"
 #include "core/CommunicationComponent.h"
+#include "modem/StatusDisplay.h"
 
 #include <string>
 #include <vector>
 
 namespace celdara {
 
-// Terminal kinds the monitor writes with.
+// Terminal kinds the monitor writes with: what it sends, and the terminal's event kind for
+// the lines it receives and for its own messages.
 inline constexpr int kTermKindSent = 5;
-inline constexpr int kTermKindReceived = 6;
+inline constexpr int kTermKindEvent = 6;
 
 // Panels of the status bar.
 inline constexpr int kPanelPort = 0;

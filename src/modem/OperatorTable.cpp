@@ -1,14 +1,11 @@
 #include "modem/OperatorTable.h"
 
+#include "modem/TableFile.h"
 #include "util/SystemError.h"
 #include "util/TextConvert.h"
 #include "util/UserFolders.h"
 
-#include <cctype>
-#include <cerrno>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace celdara {
 
@@ -30,16 +27,6 @@ bool CreateFolder(const std::string& folder, std::string& error) {
     return true;
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 } // namespace
 
 std::string SettingsFolder(const std::string& appName) {
@@ -56,13 +43,9 @@ bool WriteDefaultOperatorTable(const std::string& folder, std::string& error) {
     if (!CreateFolder(folder, error))
         return false;
     const std::string path = TablePath(folder);
-    std::ofstream out(path, std::ios::binary);
-    if (out)
-        out.write(kDefaultOperatorTable.data(),
-                  static_cast<std::streamsize>(kDefaultOperatorTable.size()));
-    out.close();
-    if (!out) {
-        error = "Cannot write the operator table \"" + path + "\": " + SystemErrorText(errno) + ".";
+    if (const std::error_code ec = WriteTableFile(path, kDefaultOperatorTable)) {
+        error = "Cannot write the operator table \"" + path + "\": " + SystemErrorText(ec.value()) +
+                ".";
         return false;
     }
     return true;
@@ -83,7 +66,7 @@ std::vector<std::string> ReadIniSection(std::string_view fileText, std::string_v
             std::size_t close = line.find(']');
             std::string_view name =
                 line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1);
-            inSection = EqualsIgnoringCase(Trim(name), section);
+            inSection = EqualIgnoringCase(Trim(name), section);
             continue;
         }
         if (inSection)
@@ -105,14 +88,13 @@ std::vector<std::string> LoadOperatorTable(const std::string& folder, std::strin
     if (!CreateFolder(folder, error))
         return items;
     const std::string path = TablePath(folder);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "Cannot read the operator table \"" + path + "\": " + SystemErrorText(errno) + ".";
+    std::string text;
+    if (const std::error_code ec = ReadTableFile(path, text)) {
+        error =
+            "Cannot read the operator table \"" + path + "\": " + SystemErrorText(ec.value()) + ".";
         return items;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    for (const std::string& entry : ReadIniSection(text.str(), "General")) {
+    for (const std::string& entry : ReadIniSection(text, "General")) {
         std::string item = OperatorItemOfEntry(entry);
         if (!item.empty())
             items.push_back(std::move(item));
