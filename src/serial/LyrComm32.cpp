@@ -704,7 +704,7 @@ bool TLyrComm32::Open() {
 
     stopEvent_ = std::make_unique<TStopSignal>();
     if (!stopEvent_->Valid()) {
-        LogLastError(errno, "Unable to CreateEvent: ");
+        LogLastError(stopEvent_->CreateError(), "Unable to CreateEvent: ");
         Close();
         return false;
     }

@@ -3,9 +3,9 @@
 // message queue, modem-status polling, and the reader and writer threads.
 #pragma once
 
+#include "core/CommunicationComponent.h"
 #include "core/MessageQueue.h"
 #include "core/TickClock.h"
-#include "core/CommunicationComponent.h"
 #include "serial/SerialDevice.h"
 #include "serial/SerialRecords.h"
 #include "serial/SerialUiSeams.h"

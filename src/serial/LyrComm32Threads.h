@@ -14,12 +14,14 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 namespace celdara {
 
-// Component messages (relative numbers as the hidden window knew them).
+// The messages the threads post to the component's message target (WM_USER + 1 onwards,
+// the numbers the component's messages always had).
 inline constexpr int WM_COMM_DATA = 1025;
 inline constexpr int WM_COMM_HANGUP = 1026;
 inline constexpr int WM_COMM_STATE = 1027;
@@ -38,7 +40,6 @@ public:
 
     // Starts the system thread (once). Throws std::system_error when it cannot be made.
     void Resume();
-    bool Suspended() const { return suspended_; }
     // Levels 0..6: idle, lowest, below normal, normal, above normal, highest, time critical.
     // Raising a priority needs privileges; a refusal is ignored.
     void SetPriority(int level);
@@ -46,7 +47,6 @@ public:
     bool Terminated() const { return terminated_.load(std::memory_order_acquire); }
     // Waits at most timeoutMs for Execute to end; true when it has.
     bool WaitFor(unsigned timeoutMs);
-    bool Finished() const;
     // Waits without limit for the system thread to end.
     void Join();
 
@@ -58,11 +58,10 @@ private:
     void ApplyPriority();
 
     std::thread thread_;
-    bool suspended_;
     std::atomic<bool> terminated_{false};
     std::atomic<int> priority_{3};
     std::atomic<int> tid_{0};
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::condition_variable finishedCv_;
     bool finished_ = false;
 };
@@ -86,7 +85,24 @@ struct TSerialThreadContext {
     std::atomic<bool>* TxPending = nullptr;
 };
 
-class TReadThread final : public VTolmThread {
+// A worker of an open port: the context it shares with the component, and the hang-up
+// message by which it reports a lost port (error non-zero: the port is closed as failed)
+// or asks for a hang-up (0).
+class TSerialThread : public VTolmThread {
+protected:
+    explicit TSerialThread(const TSerialThreadContext& context)
+        : VTolmThread(true), ctx_(context) {}
+    void PostHangup(int error);
+    // The device has gone away (or closed under the thread): logged and posted.
+    void ReportPortGone(int error);
+    // A worker that ends by an exception would leave a port that looks open but hears or
+    // says nothing: it is reported as lost, the way a vanished device is.
+    void ReportFailure(std::string_view what);
+
+    TSerialThreadContext ctx_;
+};
+
+class TReadThread final : public TSerialThread {
 public:
     // eventMask: the EV_ bits to report; evtChar: the character that raises EV_RXFLAG.
     TReadThread(const TSerialThreadContext& context, std::uint32_t eventMask, char evtChar);
@@ -98,15 +114,23 @@ protected:
     void Execute() override;
 
 private:
+    // The reader's loop, until the stop signal.
+    void Watch();
+    // Acts on the end of a wait on the device; false once the device has failed. `stopped`
+    // reports the stop signal.
+    bool HandleWait(const TWaitResult& wait, std::uint32_t& events, bool& stopped);
     // Gathers one chunk; returns 0, or the errno of a failed read. `stopped` reports the
     // stop signal seen while gathering.
     int ReadChunk(std::uint32_t& events, bool& stopped);
     void PostChunk(std::uint32_t& events);
+    // Adds the line events to `events` and posts those of the mask; false when the modem
+    // lines tell that the device has gone.
+    bool ReportLineEvents(std::uint32_t events);
     // Compares lines and counters with what was seen last; adds the events and error bits.
     int CheckLines(std::uint32_t& events, std::uint32_t& errors);
-    void PostHangup(int error);
+    // Asks the component for a modem-status poll when the last one is due again.
+    void RequestModemPoll();
 
-    TSerialThreadContext ctx_;
     std::uint32_t eventMask_;
     char evtChar_;
     std::atomic<int> progress_{0};
@@ -133,32 +157,36 @@ public:
     bool Take(TWriteRequest& request, const TStopSignal& stop);
     // Refuses further posts and drops what is queued (releasing the blocks).
     void Close();
-    std::size_t Size() const;
 
 private:
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::condition_variable cv_;
     std::deque<TWriteRequest> queue_;
     bool closed_ = false;
 };
 
-class TWriteThread final : public VTolmThread {
+class TWriteThread final : public TSerialThread {
 public:
     explicit TWriteThread(const TSerialThreadContext& context);
     ~TWriteThread() override;
 
     TWriteQueue& Queue() { return queue_; }
-    // The writer's queue is ready once the thread runs (the write event of old).
+    // Set once the writer runs. SendData waits for it before posting, so a block is never
+    // handed over before the port has a writer (the queue itself would already take it).
     bool Ready() const { return ready_.load(std::memory_order_acquire); }
 
 protected:
     void Execute() override;
 
 private:
+    // Takes and carries out requests until the stop signal or a failed write.
+    void Serve();
     bool WriteToPort(const std::uint8_t* block, std::size_t count, bool slowly);
-    void PostHangup(int error);
+    // Reports a failed write; the writer then ends.
+    void ReportWriteError(int error);
+    // Waits for room in the output queue; false when the write must end.
+    bool WaitForRoom();
 
-    TSerialThreadContext ctx_;
     TWriteQueue queue_;
     std::atomic<bool> ready_{false};
 };

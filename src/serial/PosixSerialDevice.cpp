@@ -3,8 +3,8 @@
 //
 // What Linux cannot do, and what happens to it:
 //  - 4 data bits, 1.5 stop bits, DSR flow control (fOutxDsrFlow) and the DTR handshake
-//    have no termios counterpart: a block asking for them is refused (SetDCB false), as a
-//    Windows port refuses a block it cannot apply.
+//    have no termios counterpart: a block asking for them is refused (SetDCB false), so
+//    the component learns that the port does not run as configured.
 //  - RTS toggle (RTS raised while sending) is a driver feature (RS-485) that termios does
 //    not expose: it is taken as RTS enabled.
 //  - XonLim / XoffLim and fTXContinueOnXoff: the kernel chooses its own thresholds.
@@ -30,8 +30,23 @@
 namespace celdara {
 namespace {
 
-// The line-setting part of termios2 for a control block; false for what Linux cannot do.
-bool DcbToTermios(const TDCB& dcb, const termios2& original, termios2& t) {
+// Raw bytes: no line editing, no translation, no signals, no output processing; the
+// receiver on and the modem's carrier ignored (a GSM modem's driver hangs the tty up when
+// DCD drops otherwise). One byte satisfies a read, no inter-byte timer: the reader cuts
+// chunks itself with a poll() deadline, and a read of 0 bytes then can only mean the device
+// went away.
+void SetRawBytes(termios2& t) {
+    t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
+                                        IXON | IXOFF | IXANY | IUCLC | IMAXBEL);
+    t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN | ECHOE | ECHOK);
+    t.c_cflag |= CREAD | CLOCAL;
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 0;
+}
+
+// False for a block that asks for what Linux cannot do.
+bool LinuxCanApply(const TDCB& dcb) {
     if (dcb.ByteSize < 5 || dcb.ByteSize > 8)
         return false;
     if (dcb.StopBits != ONESTOPBIT && dcb.StopBits != TWOSTOPBITS)
@@ -41,38 +56,36 @@ bool DcbToTermios(const TDCB& dcb, const termios2& original, termios2& t) {
     if (dcb.Flag(dcbflag::fOutxDsrFlow) || dcb.DtrControl() == DTR_CONTROL_HANDSHAKE ||
         dcb.DtrControl() > DTR_CONTROL_HANDSHAKE)
         return false;
-    if (dcb.BaudRate == 0)
-        return false;
+    return dcb.BaudRate != 0;
+}
 
+tcflag_t ParityFlags(std::uint8_t parity) {
+    switch (parity) {
+    case ODDPARITY:
+        return PARENB | PARODD;
+    case EVENPARITY:
+        return PARENB;
+    case MARKPARITY:
+        return PARENB | PARODD | CMSPAR;
+    case SPACEPARITY:
+        return PARENB | CMSPAR;
+    default:
+        return 0;
+    }
+}
+
+// The line-setting part of termios2 for a control block; false for what Linux cannot do.
+bool DcbToTermios(const TDCB& dcb, const termios2& original, termios2& t) {
+    if (!LinuxCanApply(dcb))
+        return false;
     t = original;
-    // Raw bytes: no line editing, no translation, no signals, no output processing.
-    t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
-                                        IXON | IXOFF | IXANY | INPCK | IGNPAR | IUCLC | IMAXBEL);
-    t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
-    t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN | ECHOE | ECHOK);
+    SetRawBytes(t);
+    // Framing, flow control and the rate come from the block alone.
+    t.c_iflag &= ~static_cast<tcflag_t>(INPCK | IGNPAR);
     t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS |
                                         CBAUD | (CBAUD << IBSHIFT));
-    // CLOCAL: a GSM modem's driver hangs the tty up when DCD drops otherwise.
-    t.c_cflag |= CREAD | CLOCAL;
-
     static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
-    t.c_cflag |= kSizes[dcb.ByteSize - 5];
-    switch (dcb.Parity) {
-    case ODDPARITY:
-        t.c_cflag |= PARENB | PARODD;
-        break;
-    case EVENPARITY:
-        t.c_cflag |= PARENB;
-        break;
-    case MARKPARITY:
-        t.c_cflag |= PARENB | PARODD | CMSPAR;
-        break;
-    case SPACEPARITY:
-        t.c_cflag |= PARENB | CMSPAR;
-        break;
-    default:
-        break;
-    }
+    t.c_cflag |= kSizes[dcb.ByteSize - 5] | ParityFlags(dcb.Parity);
     if (dcb.Flag(dcbflag::fParity))
         t.c_iflag |= INPCK;
     if (dcb.StopBits == TWOSTOPBITS)
@@ -86,11 +99,6 @@ bool DcbToTermios(const TDCB& dcb, const termios2& original, termios2& t) {
         t.c_iflag |= IXOFF;
     t.c_cc[VSTART] = static_cast<cc_t>(dcb.XonChar);
     t.c_cc[VSTOP] = static_cast<cc_t>(dcb.XoffChar);
-    // One byte satisfies a read, no inter-byte timer: the reader cuts chunks itself with a
-    // poll() deadline, and a read of 0 bytes then can only mean the device went away.
-    t.c_cc[VMIN] = 1;
-    t.c_cc[VTIME] = 0;
-
     t.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
     t.c_ispeed = dcb.BaudRate;
     t.c_ospeed = dcb.BaudRate;
@@ -188,7 +196,7 @@ public:
         return true;
     }
 
-    TDeviceWait Wait(const TStopSignal& stop, bool forWrite, int timeoutMs) override {
+    TWaitResult Wait(const TStopSignal& stop, bool forWrite, int timeoutMs) override {
         pollfd fds[2] = {{stop.Fd(), POLLIN, 0},
                          {fd_, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0}};
         for (;;) {
@@ -198,7 +206,7 @@ public:
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                return TDeviceWait::Failed;
+                return {TDeviceWait::Failed, errno};
             }
             if (n == 0)
                 return TDeviceWait::Timeout;
@@ -335,13 +343,7 @@ std::unique_ptr<TSerialDevice> OpenPosixSerialDevice(const std::string& path, in
     // later (a refused control block keeps the port as it was), so set that at once; the
     // rate and framing stay as found until the first control block.
     termios2 raw = original;
-    raw.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
-                                          ICRNL | IXON | IXOFF | IXANY | IUCLC | IMAXBEL);
-    raw.c_oflag &= ~static_cast<tcflag_t>(OPOST);
-    raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN | ECHOE | ECHOK);
-    raw.c_cflag |= CREAD | CLOCAL;
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
+    SetRawBytes(raw);
     if (ioctl(fd, TCSETS2, &raw) < 0)
         return fail(errno);
     return std::make_unique<TPosixSerialDevice>(fd, original);

@@ -1,7 +1,8 @@
 // The serial-device seam: everything the serial component and its threads do with one open
-// device (configure, read, write, modem lines, line counters, purge), plus the list of the
-// system's serial devices and the providers that add devices of their own (the built-in
-// simulated modem). The component above never includes a system header.
+// device (configure, read, write, modem lines, line counters, purge, waiting), the stop
+// signal, plus the list of the system's serial devices and the providers that add devices
+// of their own (the built-in simulated modem). The component above never includes a system
+// header: the system calls behind this seam live in the Posix* files.
 #pragma once
 
 #include "serial/SerialRecords.h"
@@ -16,7 +17,7 @@
 namespace celdara {
 
 // The stop signal of one open port: a flag that any thread can test and a file descriptor
-// (an eventfd) that a poll() set can wait on, since closing a device does not wake a thread
+// (an eventfd) that a device's wait includes, since closing a device does not wake a thread
 // blocked on it.
 class TStopSignal {
 public:
@@ -25,14 +26,19 @@ public:
     TStopSignal(const TStopSignal&) = delete;
     TStopSignal& operator=(const TStopSignal&) = delete;
 
-    // False when the system would not give an eventfd.
+    // False when the system would not give an eventfd; CreateError() then says why.
     bool Valid() const { return fd_ >= 0; }
+    int CreateError() const { return createError_; }
     void Set();
     bool IsSet() const { return set_.load(std::memory_order_acquire); }
+    // Waits at most timeoutMs for the signal alone; true when it is set.
+    bool Wait(int timeoutMs) const;
+    // For the devices' waits, which watch it beside their own descriptors.
     int Fd() const { return fd_; }
 
 private:
     int fd_ = -1;
+    int createError_ = 0;
     std::atomic<bool> set_{false};
 };
 
@@ -42,7 +48,16 @@ enum class TDeviceWait {
     Stopped, // the stop signal is set
     Timeout,
     Gone,   // the device hung up or vanished
-    Failed, // the wait itself failed (errno in Error())
+    Failed, // the wait itself failed
+};
+
+// The outcome of a wait, with the error number of a failed one.
+struct TWaitResult {
+    TDeviceWait Kind;
+    int Error = 0;
+
+    TWaitResult(TDeviceWait kind, int error = 0) : Kind(kind), Error(error) {}
+    friend bool operator==(const TWaitResult& r, TDeviceWait kind) { return r.Kind == kind; }
 };
 
 // Counters of line conditions, as the driver keeps them (TIOCGICOUNT).
@@ -70,7 +85,7 @@ public:
 
     // Waits at most timeoutMs (negative: without limit) for the device to become readable
     // (or writable) or for the stop signal.
-    virtual TDeviceWait Wait(const TStopSignal& stop, bool forWrite, int timeoutMs) = 0;
+    virtual TWaitResult Wait(const TStopSignal& stop, bool forWrite, int timeoutMs) = 0;
     // Non-blocking. The count of bytes moved (0 when nothing was there or nothing could be
     // taken), or -1 with the errno in `error`. A vanished device gives -1 and EIO.
     virtual long Read(void* buffer, std::size_t count, int& error) = 0;

@@ -1,12 +1,10 @@
 #include "simulator/SimSerialDevice.h"
 
 #include "core/TickClock.h"
+#include "simulator/PosixSimWait.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 namespace celdara {
 
@@ -21,20 +19,16 @@ public:
     TSimSerialDevice(TSimSerialDeviceProvider& provider, std::string portName,
                      std::shared_ptr<TSimModemPort> modem, TTickClock& clock)
         : provider_(provider), portName_(std::move(portName)), modem_(std::move(modem)),
-          clock_(clock), wake_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+          clock_(clock) {
         replugs_ = modem_->Replugs(clock_.Now());
         dcb_.DCBlength = sizeof(TDCB);
         dcb_.BaudRate = 115200;
         dcb_.ByteSize = 8;
         dcb_.Flags = dcbflag::fBinary;
     }
-    ~TSimSerialDevice() override {
-        if (wake_ >= 0)
-            close(wake_);
-        provider_.Closed(portName_);
-    }
+    ~TSimSerialDevice() override { provider_.Closed(portName_); }
 
-    bool Valid() const { return wake_ >= 0; }
+    bool Valid() const { return wake_.Valid(); }
 
     bool GetDCB(TDCB& dcb) override {
         dcb = dcb_;
@@ -47,7 +41,7 @@ public:
     }
     bool SetTimeouts(const TCommTimeouts&) override { return true; }
 
-    TDeviceWait Wait(const TStopSignal& stop, bool forWrite, int timeoutMs) override {
+    TWaitResult Wait(const TStopSignal& stop, bool forWrite, int timeoutMs) override {
         if (stop.IsSet())
             return TDeviceWait::Stopped;
         if (Gone())
@@ -58,16 +52,8 @@ public:
                                                    static_cast<Tick>(kMaxIdleWaitMs)));
         if (timeoutMs >= 0)
             wait = std::min(wait, timeoutMs);
-        pollfd fds[2] = {{stop.Fd(), POLLIN, 0}, {wake_, POLLIN, 0}};
-        const int n = poll(fds, 2, std::max(wait, 0));
-        if (n < 0 && errno != EINTR) {
-            error_ = errno;
-            return TDeviceWait::Failed;
-        }
-        if (fds[1].revents & POLLIN) {
-            std::uint64_t count;
-            [[maybe_unused]] ssize_t r = read(wake_, &count, sizeof count);
-        }
+        if (const int error = wake_.Wait(stop, wait))
+            return {TDeviceWait::Failed, error};
         if (stop.IsSet())
             return TDeviceWait::Stopped;
         if (Gone())
@@ -97,8 +83,7 @@ public:
             return -1;
         }
         // The echo may be due at once: let a waiting reader look again.
-        const std::uint64_t one = 1;
-        [[maybe_unused]] ssize_t r = write(wake_, &one, sizeof one);
+        wake_.Notify();
         return static_cast<long>(count);
     }
 
@@ -128,10 +113,9 @@ private:
     std::string portName_;
     std::shared_ptr<TSimModemPort> modem_;
     TTickClock& clock_;
-    int wake_;
+    TSimWakeSignal wake_;
     std::uint64_t replugs_ = 0;
     TDCB dcb_;
-    int error_ = 0;
 };
 
 } // namespace

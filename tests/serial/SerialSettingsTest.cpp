@@ -481,6 +481,23 @@ TEST_F(FakeComm, UnreadableModemStatusClosesThePortAsFailed) {
     EXPECT_EQ(rec.states.back(), CommStateFailed);
 }
 
+TEST_F(FakeComm, FailingReaderClosesThePortAsFailed) {
+    rec.Attach(comm);
+    comm.SetCommPort("fake0");
+    ASSERT_TRUE(comm.Open());
+    ASSERT_TRUE(pump.PumpUntil(
+        [&] { return !rec.states.empty() && rec.states.back() == CommStateConnected; }));
+    provider.state.readThrows = true;
+    // The reader's next wait finds the device readable and its read throws: the port must
+    // not stay open with nobody listening.
+    ASSERT_TRUE(pump.PumpUntil([&] { return !comm.IsOpen(); }));
+    EXPECT_EQ(comm.GetState(), CommStateFailed);
+    pump.PumpOnce();
+    EXPECT_EQ(rec.states.back(), CommStateFailed);
+    provider.state.readThrows = false;
+    EXPECT_TRUE(comm.Open()) << "the port can be opened again";
+}
+
 TEST_F(FakeComm, LineEventsRaiseTheirHandlersInOrder) {
     std::vector<std::string> seen;
     auto note = [&](const char* what) {

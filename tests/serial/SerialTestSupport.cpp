@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace celdara::testing {
@@ -163,14 +164,16 @@ public:
         return s_.acceptDCB;
     }
     bool SetTimeouts(const TCommTimeouts&) override { return true; }
-    TDeviceWait Wait(const TStopSignal& stop, bool, int timeoutMs) override {
-        pollfd p{stop.Fd(), POLLIN, 0};
-        const int n = ::poll(&p, 1, timeoutMs);
-        if (n > 0 || stop.IsSet())
-            return TDeviceWait::Stopped;
-        return TDeviceWait::Timeout;
+    TWaitResult Wait(const TStopSignal& stop, bool, int timeoutMs) override {
+        if (s_.readThrows)
+            return TDeviceWait::Ready;
+        return stop.Wait(timeoutMs) ? TDeviceWait::Stopped : TDeviceWait::Timeout;
     }
-    long Read(void*, std::size_t, int&) override { return 0; }
+    long Read(void*, std::size_t, int&) override {
+        if (s_.readThrows)
+            throw std::runtime_error("the fake device broke");
+        return 0;
+    }
     long Write(const void*, std::size_t count, int&) override {
         s_.written += count;
         return static_cast<long>(count);

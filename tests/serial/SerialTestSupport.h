@@ -89,13 +89,15 @@ public:
     }
 };
 
-// A device whose lines the test sets; it never has data. Its state is shared with the
+// A device whose lines the test sets; it never has data, and with readThrows it is always
+// readable and its reads throw. Its state is shared with the
 // test through atomics because the reader thread reads it.
 struct TFakeDeviceState {
     std::atomic<std::uint32_t> status{0};
     std::atomic<int> statusError{0};
     std::atomic<int> statusReads{0};
     std::atomic<bool> acceptDCB{true};
+    std::atomic<bool> readThrows{false};
     std::atomic<int> dtrRaised{-1};
     std::atomic<int> rtsRaised{-1};
     std::atomic<std::size_t> written{0};
