@@ -2,13 +2,13 @@
 
 #include "app/AboutBox.h"
 #include "app/PortComboBox.h"
+#include "app/SerialModemPort.h"
 #include "app/StatusPanel.h"
-#include "qtplatform/QtTimer.h"
 #include "appinfo/VTolmAppInfo.h"
-#include "appinfo/WindowUtils.h"
 #include "core/Application.h"
 #include "distributor/TopDistributor.h"
 #include "modem/OperatorTable.h"
+#include "qtplatform/QtTimer.h"
 #include "serial/LyrComm32.h"
 #include "serial/PortChoice.h"
 #include "simulator/SimSerialDevice.h"
@@ -31,7 +31,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -57,7 +56,6 @@ const TfrmMain::TUpdateSpeed TfrmMain::UpdateSpeeds[5] = {
 
 namespace {
 constexpr int kDefaultSpeed = 1; // "3 seconds"
-constexpr int kGridRows = 8;
 constexpr int kMinimumDefaultWidth = 555;
 } // namespace
 
@@ -74,7 +72,8 @@ TfrmMain::TfrmMain(TComponent* owner) : VTolmImprovedForm(owner) {
     EndLoading();
 
     // After loading: the machine's records start cleared and the traffic shown.
-    monitor_ = std::make_unique<ModemMonitor>(*distTop, *this, *this);
+    port_ = std::make_unique<SerialModemPort>(*LyrComm321);
+    monitor_ = std::make_unique<ModemMonitor>(*distTop, *port_, *this);
     distTop->DoTimer(this);
 }
 
@@ -125,8 +124,15 @@ void TfrmMain::CreateControls() {
     layout->setContentsMargins(4, 4, 4, 0);
     layout->setSpacing(4);
     CreateMenu(layout);
+    CreateConnectionBox(layout);
+    CreateGraph(layout);
+    CreateSpeedRow(layout);
+    CreateCellsAndOperators(layout);
+    CreateStatusBar(layout);
+}
 
-    // The connection box across the top.
+// The connection box across the top.
+void TfrmMain::CreateConnectionBox(QVBoxLayout* layout) {
     GroupBox1 = new QGroupBox(tr(" Connection "), this);
     GroupBox1->setObjectName("GroupBox1");
     cmbPort = new PortComboBox(GroupBox1);
@@ -154,8 +160,10 @@ void TfrmMain::CreateControls() {
     connection->addWidget(lblConnection, 1);
     connection->addWidget(btnShowTerm);
     layout->addWidget(GroupBox1);
+}
 
-    // The signal graph, as wide as the window.
+// The signal graph, as wide as the window.
+void TfrmMain::CreateGraph(QVBoxLayout* layout) {
     rkwXPGraph1 = new widgets::TrkwXPGraph(this);
     rkwXPGraph1->setObjectName("rkwXPGraph1");
     const QColor lime(0, 255, 0);
@@ -177,8 +185,10 @@ void TfrmMain::CreateControls() {
     rkwXPGraph1->SetActive(false);
     rkwXPGraph1->SetDisplayStat(false);
     layout->addWidget(rkwXPGraph1, 1);
+}
 
-    // The update speed.
+// The update speed.
+void TfrmMain::CreateSpeedRow(QVBoxLayout* layout) {
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
     Image1->setFixedSize(19, 18);
@@ -189,8 +199,10 @@ void TfrmMain::CreateControls() {
     speed->addWidget(Image1);
     speed->addWidget(lblSpeed, 1);
     layout->addLayout(speed);
+}
 
-    // Cells and operators.
+// The cell grid and, beside it, the operator group.
+void TfrmMain::CreateCellsAndOperators(QVBoxLayout* layout) {
     sgrResult = new QTableWidget(kGridRows - 1, kCellGridColumns, this);
     sgrResult->setObjectName("sgrResult");
     QFont courier("Courier New");
@@ -222,9 +234,11 @@ void TfrmMain::CreateControls() {
     lower->addWidget(sgrResult, 0);
     lower->addWidget(rgpOperators, 1);
     layout->addLayout(lower);
+}
 
-    // Panels as wide as their texts. None stretches: in a narrow window they give way
-    // together, so that no panel (the operator's least of all) is cut down to nothing.
+// Panels as wide as their texts. None stretches: in a narrow window they give way
+// together, so that no panel (the operator's least of all) is cut down to nothing.
+void TfrmMain::CreateStatusBar(QVBoxLayout* layout) {
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
     StatusBar1->setSizeGripEnabled(true);
@@ -289,8 +303,6 @@ void TfrmMain::CreateMenu(QVBoxLayout* layout) {
     connect(about, &QAction::triggered, this, [this] { mnuAboutClick(); });
 }
 
-// ---- start-up -------------------------------------------------------------------------
-
 void TfrmMain::VTolmAppInfo1OwnerFirstShow(TObject*) {
     VTolmAppInfo1->RestoreForms(false, false);
     const QRect frame = frameGeometry();
@@ -342,8 +354,6 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         termMain->SetVisible(false);
     }
 }
-
-// ---- commands -------------------------------------------------------------------------
 
 void TfrmMain::SelectUpdateSpeed(int index) {
     if (index < 0 || index >= 5)
@@ -411,94 +421,6 @@ void TfrmMain::mnuAboutClick() {
     VTolmAppInfo1->GetFileVersion(version);
     TfrmAbout about(QString::fromStdString(version), this);
     about.exec();
-}
-
-// ---- what the state machine reports ----------------------------------------------------
-
-void TfrmMain::AddLine(const std::string& text, int kind) {
-    termMain->AddLine(text, kind);
-}
-
-void TfrmMain::AddString(const std::string& text, int kind) {
-    termMain->AddString(text, kind);
-}
-
-void TfrmMain::SetStatusPanel(int panel, const std::string& text) {
-    if (panel < 0 || panel >= 3)
-        return;
-    StatusPanels[panel]->SetFullText(QString::fromStdString(text));
-}
-
-void TfrmMain::SetGraphValue(int value) {
-    rkwXPGraph1->SetUsageValue(value);
-}
-
-void TfrmMain::SetCellRow(int row, const TCellRowTexts& texts) {
-    if (row < 1 || row >= kGridRows)
-        return;
-    for (int col = 0; col < kCellGridColumns; ++col)
-        sgrResult->item(row - 1, col)->setText(QString::fromStdString(texts[col]));
-}
-
-void TfrmMain::SetConnectionLabel(const std::string& text) {
-    lblConnection->setText(QString::fromStdString(text));
-}
-
-void TfrmMain::SetOperatorGroupEnabled(bool enabled) {
-    rgpOperators->setEnabled(enabled);
-}
-
-void TfrmMain::SetOperatorItems(const std::vector<std::string>& items) {
-    for (QAbstractButton* button : operatorButtons_->buttons()) {
-        operatorButtons_->removeButton(button);
-        delete button;
-    }
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        auto* button = new QRadioButton(QString::fromStdString(items[i]), rgpOperators);
-        button->setObjectName(QString("rgpOperators_Item%1").arg(i));
-        operatorButtons_->addButton(button, static_cast<int>(i));
-        rgpOperators->layout()->addWidget(button);
-    }
-}
-
-std::string TfrmMain::PortBoxText() {
-    return cmbPort->currentText().toStdString();
-}
-
-void TfrmMain::ShowPortState(TCommState state) {
-    switch (state) {
-    case CommStateFailed:
-        SetComboFontColor(cmbPort, Qt::red);
-        break;
-    case CommStateDisconnected:
-        SetComboFontColor(cmbPort, Qt::black);
-        break;
-    case CommStateConnected:
-        SetComboFontColor(cmbPort, QColor(0, 128, 0));
-        break;
-    default:
-        break;
-    }
-}
-
-void TfrmMain::ProcessMessages() {
-    Application().ProcessMessages();
-}
-
-VTolmCommunicationComponent& TfrmMain::Link() {
-    return *LyrComm321;
-}
-
-void TfrmMain::SetCommPort(const std::string& port) {
-    LyrComm321->SetCommPort(port);
-}
-
-bool TfrmMain::IsRinging() {
-    return LyrComm321->IsRinging();
-}
-
-std::string TfrmMain::OpenFailureReason() {
-    return LyrComm321->LastOpenErrorText();
 }
 
 } // namespace celdara

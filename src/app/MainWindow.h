@@ -1,6 +1,7 @@
 // The main window: owns every component of the monitor, wires the user's commands to them
 // and shows what the modem state machine learns. The machine itself lives in ModemMonitor;
-// this class only implements the window and port sides it reports through.
+// this class implements the window side it reports through (MainWindowView.cpp) and hands
+// it the serial component through a SerialModemPort.
 #pragma once
 
 #include "appinfo/VTolmImprovedForm.h"
@@ -26,6 +27,7 @@ class QVBoxLayout;
 namespace celdara {
 
 class PortComboBox;
+class SerialModemPort;
 class TStatusPanel;
 class TLyrComm32;
 class TTimer;
@@ -36,7 +38,7 @@ namespace widgets {
 class TrkwXPGraph;
 }
 
-class TfrmMain : public VTolmImprovedForm, public IModemView, public IModemPort {
+class TfrmMain : public VTolmImprovedForm, public IModemView {
     Q_DECLARE_TR_FUNCTIONS(TfrmMain)
 
 public:
@@ -96,12 +98,6 @@ public:
     void ShowPortState(TCommState state) override;
     void ProcessMessages() override;
 
-    // IModemPort
-    VTolmCommunicationComponent& Link() override;
-    void SetCommPort(const std::string& port) override;
-    bool IsRinging() override;
-    std::string OpenFailureReason() override;
-
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -109,6 +105,11 @@ private:
     void CreateComponents();
     void CreateControls();
     void CreateMenu(QVBoxLayout* layout);
+    void CreateConnectionBox(QVBoxLayout* layout);
+    void CreateGraph(QVBoxLayout* layout);
+    void CreateSpeedRow(QVBoxLayout* layout);
+    void CreateCellsAndOperators(QVBoxLayout* layout);
+    void CreateStatusBar(QVBoxLayout* layout);
     int DefaultWidth() const;
 
     void FormShow(TObject* Sender);
@@ -123,6 +124,11 @@ private:
     void mnuContentClick();
     void mnuAboutClick();
 
+    // The cell grid's rows, the header row included.
+    static constexpr int kGridRows = 8;
+
+    // The port outlives the monitor that reports through it.
+    std::unique_ptr<SerialModemPort> port_;
     std::unique_ptr<ModemMonitor> monitor_;
     QButtonGroup* operatorButtons_ = nullptr;
     bool shown_ = false;

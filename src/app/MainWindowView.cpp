@@ -1,0 +1,89 @@
+// What the main window shows for the modem monitor (its IModemView side).
+#include "app/MainWindow.h"
+#include "app/PortComboBox.h"
+#include "app/StatusPanel.h"
+#include "appinfo/WindowUtils.h"
+#include "core/Application.h"
+#include "terminal/VTolmTerminal.h"
+#include "widgets/TrkwXPGraph.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QRadioButton>
+#include <QTableWidget>
+
+namespace celdara {
+
+void TfrmMain::AddLine(const std::string& text, int kind) {
+    termMain->AddLine(text, kind);
+}
+
+void TfrmMain::AddString(const std::string& text, int kind) {
+    termMain->AddString(text, kind);
+}
+
+void TfrmMain::SetStatusPanel(int panel, const std::string& text) {
+    if (panel < 0 || panel >= 3)
+        return;
+    StatusPanels[panel]->SetFullText(QString::fromStdString(text));
+}
+
+void TfrmMain::SetGraphValue(int value) {
+    rkwXPGraph1->SetUsageValue(value);
+}
+
+void TfrmMain::SetCellRow(int row, const TCellRowTexts& texts) {
+    if (row < 1 || row >= kGridRows)
+        return;
+    for (int col = 0; col < kCellGridColumns; ++col)
+        sgrResult->item(row - 1, col)->setText(QString::fromStdString(texts[col]));
+}
+
+void TfrmMain::SetConnectionLabel(const std::string& text) {
+    lblConnection->setText(QString::fromStdString(text));
+}
+
+void TfrmMain::SetOperatorGroupEnabled(bool enabled) {
+    rgpOperators->setEnabled(enabled);
+}
+
+void TfrmMain::SetOperatorItems(const std::vector<std::string>& items) {
+    for (QAbstractButton* button : operatorButtons_->buttons()) {
+        operatorButtons_->removeButton(button);
+        delete button;
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        auto* button = new QRadioButton(QString::fromStdString(items[i]), rgpOperators);
+        button->setObjectName(QString("rgpOperators_Item%1").arg(i));
+        operatorButtons_->addButton(button, static_cast<int>(i));
+        rgpOperators->layout()->addWidget(button);
+    }
+}
+
+std::string TfrmMain::PortBoxText() {
+    return cmbPort->currentText().toStdString();
+}
+
+void TfrmMain::ShowPortState(TCommState state) {
+    switch (state) {
+    case CommStateFailed:
+        SetComboFontColor(cmbPort, Qt::red);
+        break;
+    case CommStateDisconnected:
+        SetComboFontColor(cmbPort, Qt::black);
+        break;
+    case CommStateConnected:
+        SetComboFontColor(cmbPort, QColor(0, 128, 0));
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmMain::ProcessMessages() {
+    Application().ProcessMessages();
+}
+
+} // namespace celdara
