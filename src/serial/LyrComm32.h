@@ -320,6 +320,11 @@ private:
 
     void SetLine(TModemLine line, bool raised);
     void LineSettingChanged();
+    // The EV_ bits the reader reports: every event but the skipped ones.
+    std::uint32_t ReaderEventMask() const;
+    // Starts the reader and the writer on the open device; throws ECommsError when the
+    // system will not make one.
+    void StartThreads();
     void CloseReadThread();
     void CloseWriteThread();
     void HandleMessage(TMessage& message);
