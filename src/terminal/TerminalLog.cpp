@@ -1,9 +1,6 @@
 #include "terminal/TerminalLog.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <QFile>
 #include <vector>
 
 namespace celdara {
@@ -14,6 +11,8 @@ constexpr std::int64_t kFourGiB = std::int64_t{1} << 32;
 
 } // namespace
 
+TerminalLog::TerminalLog() = default;
+
 TerminalLog::~TerminalLog() {
     Close();
 }
@@ -22,45 +21,38 @@ bool TerminalLog::Open(const std::string& fileName) {
     Close();
     if (fileName.empty())
         return false;
-    // No lock and no O_EXCL: other programs may read and write the log while it is open.
-    const int fd = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0)
+    // No lock: other programs may read and write the log while it is open. Unbuffered, so
+    // that every write is in the file at once and the size read back is the file's own.
+    auto file = std::make_unique<QFile>(QString::fromLocal8Bit(fileName));
+    if (!file->open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    // Only a plain file: a device or a pipe has no end to seek to and cannot be cut.
+    if (file->isSequential())
         return false;
-    }
-    fd_ = fd;
+    file_ = std::move(file);
     WriteAll("\r\n\r\n");
     return true;
 }
 
 void TerminalLog::Close() {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    file_.reset();
+}
+
+bool TerminalLog::IsOpen() const {
+    return file_ != nullptr;
 }
 
 bool TerminalLog::WriteAll(std::string_view bytes) {
     // Always at the current end: after a cut that failed, or after another program wrote to
     // the shared file, nothing already logged is overwritten.
-    if (::lseek(fd_, 0, SEEK_END) < 0)
+    if (!file_->seek(file_->size()))
         return false;
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
+    return file_->write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+           static_cast<qint64>(bytes.size());
 }
 
 void TerminalLog::Write(std::string_view bytes, bool checkSize) {
-    if (fd_ < 0)
+    if (!file_)
         return;
     WriteAll(bytes);
     if (checkSize)
@@ -68,39 +60,21 @@ void TerminalLog::Write(std::string_view bytes, bool checkSize) {
 }
 
 bool TerminalLog::TrimIfTooLarge() {
-    if (fd_ < 0 || maxLen_ < 1)
+    if (!file_ || maxLen_ < 1)
         return false;
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0)
-        return false;
-    const std::int64_t size = st.st_size;
+    const std::int64_t size = file_->size();
     if (size <= maxLen_ && size < kFourGiB)
         return false;
     const std::int64_t keep = 9 * (maxLen_ / 10);
     if (keep > size)
         return false;
     std::vector<char> tail(static_cast<std::size_t>(keep));
-    std::int64_t got = 0;
-    while (got < keep) {
-        const ssize_t n = ::pread(fd_, tail.data() + got, static_cast<std::size_t>(keep - got),
-                                  static_cast<off_t>(size - keep + got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false; // the file stays whole; the next write tries again
-        got += n;
-    }
-    std::int64_t put = 0;
-    while (put < keep) {
-        const ssize_t n = ::pwrite(fd_, tail.data() + put, static_cast<std::size_t>(keep - put),
-                                   static_cast<off_t>(put));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        put += n;
-    }
-    return ::ftruncate(fd_, static_cast<off_t>(keep)) == 0;
+    // The file stays whole when its tail cannot be read; the next write tries again.
+    if (!file_->seek(size - keep) || file_->read(tail.data(), keep) != keep)
+        return false;
+    if (!file_->seek(0) || file_->write(tail.data(), keep) != keep)
+        return false;
+    return file_->resize(keep);
 }
 
 } // namespace celdara

@@ -3,14 +3,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+
+class QFile;
 
 namespace celdara {
 
 class TerminalLog {
 public:
-    TerminalLog() = default;
+    TerminalLog();
     ~TerminalLog();
     TerminalLog(const TerminalLog&) = delete;
     TerminalLog& operator=(const TerminalLog&) = delete;
@@ -19,7 +22,7 @@ public:
     // new session after a blank line. False when it cannot be opened; logging stays off.
     bool Open(const std::string& fileName);
     void Close();
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const;
 
     // Appends `bytes`; with `checkSize` the file is then cut back if it is too large.
     void Write(std::string_view bytes, bool checkSize);
@@ -36,7 +39,7 @@ public:
 private:
     bool WriteAll(std::string_view bytes);
 
-    int fd_ = -1;
+    std::unique_ptr<QFile> file_;
     std::int64_t maxLen_ = 1000000;
 };
 

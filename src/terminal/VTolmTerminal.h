@@ -138,33 +138,41 @@ private:
         bool anchorTop;    // with anchorBottom: stretches with the height
     };
 
+    // The window and its controls (VTolmTerminalWindow.cpp).
     void BuildWindow();
+    void CreateControls();
+    void PlaceControls();
+    void ConnectControls();
     void ForgetWindow();
     void LayOutControls();
     void LayOutEntries();
+
+    // Floating, docking and closing (VTolmTerminalDocking.cpp).
     void ApplyDocking();
     void MakeFloating();
     void ApplyWindowFlags();
     void RememberFloatingBounds();
     void UpdateUndockButton();
     void KeepInWorkArea(bool shrink);
+    void Undock();
+    void HandleClose(bool& accept);
+    void HandleActivated();
+    void HandleApplicationState(bool active);
+
+    // The mode group (VTolmTerminalProperties.cpp).
     void RefillModeGroup();
 
+    // Typed input and sending (VTolmTerminalInput.cpp).
     void MirrorTextToHex();
     void MirrorHexToText();
     void SendWithLineEnd();
     void SendWithoutLineEnd();
     void Send(bool withLineEnd);
-    void Undock();
-
     // Key handling; each returns true when the key is consumed.
     bool HandleKey(QWidget* target, QKeyEvent* event);
     bool HandleScrollKey(QKeyEvent* event);
     bool HandleTypedKey(QKeyEvent* event);
     bool HandleHexKey(QKeyEvent* event);
-    void HandleClose(bool& accept);
-    void HandleActivated();
-    void HandleApplicationState(bool active);
 
     std::unique_ptr<QObject> context_; // receiver of the window's signals
     QPointer<QWidget> owner_;
