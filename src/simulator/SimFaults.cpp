@@ -1,18 +1,55 @@
 #include "simulator/SimFaults.h"
 
+#include "util/TextConvert.h"
+
 #include <algorithm>
-#include <cctype>
-#include <charconv>
 
 namespace celdara {
 
 namespace {
 
-std::string Upper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
+// The faults that are switched on by their name alone.
+struct TFlagFault {
+    const char* Name;
+    bool TSimFaults::*Flag;
+};
+constexpr TFlagFault kFlagFaults[] = {
+    {"silent", &TSimFaults::Silent},
+    {"split", &TSimFaults::Split},
+    {"vanish", &TSimFaults::Vanished},
+};
+
+// "error=+CSQ,^MONI": command names, each added once.
+bool ApplyErrorCommands(std::string_view value, TSimFaults& faults, std::string& message) {
+    std::vector<std::string> commands;
+    for (;;) {
+        auto comma = value.find(',');
+        std::string_view command = value.substr(0, comma);
+        if (command.empty() || command.find_first_of(" \t;=?") != std::string_view::npos) {
+            message = "fault \"error\" needs command names such as +CSQ or ^MONI";
+            return false;
+        }
+        commands.push_back(UpperCase(command));
+        if (comma == std::string_view::npos)
+            break;
+        value = value.substr(comma + 1);
+    }
+    for (std::string& c : commands) {
+        if (std::find(faults.ErrorCommands.begin(), faults.ErrorCommands.end(), c) ==
+            faults.ErrorCommands.end())
+            faults.ErrorCommands.push_back(std::move(c));
+    }
+    return true;
+}
+
+bool ApplyNoise(std::string_view value, TSimFaults& faults, std::string& message) {
+    const int perMille = TextToInt(value, 0);
+    if (perMille < 1 || perMille > 1000) {
+        message = "fault \"noise\" needs a chance per mille from 1 to 1000";
+        return false;
+    }
+    faults.NoisePerMille = perMille;
+    return true;
 }
 
 } // namespace
@@ -26,68 +63,28 @@ bool ApplySimFault(std::string_view item, TSimFaults& faults, std::string& messa
         value = item.substr(eq + 1);
         hasValue = true;
     }
-    auto refuseValue = [&] {
-        message = "fault \"" + std::string(name) + "\" takes no value";
-        return false;
-    };
-    if (name == "silent") {
-        if (hasValue)
-            return refuseValue();
-        faults.Silent = true;
-        return true;
-    }
-    if (name == "split") {
-        if (hasValue)
-            return refuseValue();
-        faults.Split = true;
-        return true;
-    }
-    if (name == "vanish") {
-        if (hasValue)
-            return refuseValue();
-        faults.Vanished = true;
-        return true;
-    }
-    if (name == "error") {
-        std::vector<std::string> commands;
-        for (;;) {
-            auto comma = value.find(',');
-            std::string_view command = value.substr(0, comma);
-            if (command.empty() || command.find_first_of(" \t;=?") != std::string_view::npos) {
-                message = "fault \"error\" needs command names such as +CSQ or ^MONI";
-                return false;
-            }
-            commands.push_back(Upper(command));
-            if (comma == std::string_view::npos)
-                break;
-            value = value.substr(comma + 1);
+    for (const TFlagFault& f : kFlagFaults) {
+        if (name != f.Name)
+            continue;
+        if (hasValue) {
+            message = "fault \"" + std::string(name) + "\" takes no value";
+            return false;
         }
-        for (std::string& c : commands) {
-            if (std::find(faults.ErrorCommands.begin(), faults.ErrorCommands.end(), c) ==
-                faults.ErrorCommands.end())
-                faults.ErrorCommands.push_back(std::move(c));
-        }
+        faults.*f.Flag = true;
         return true;
     }
+    if (name == "error")
+        return ApplyErrorCommands(value, faults, message);
     if (name == "missing") {
         if (value.empty()) {
             message = "fault \"missing\" needs a reply prefix such as +CPAS";
             return false;
         }
-        faults.MissingPrefix = Upper(value);
+        faults.MissingPrefix = UpperCase(value);
         return true;
     }
-    if (name == "noise") {
-        int perMille = 0;
-        auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), perMille);
-        if (ec != std::errc() || end != value.data() + value.size() || perMille < 1 ||
-            perMille > 1000) {
-            message = "fault \"noise\" needs a chance per mille from 1 to 1000";
-            return false;
-        }
-        faults.NoisePerMille = perMille;
-        return true;
-    }
+    if (name == "noise")
+        return ApplyNoise(value, faults, message);
     message = "unknown fault \"" + std::string(item) + "\"";
     return false;
 }

@@ -116,12 +116,23 @@ private:
     void ProcessInput();
     void ExecuteLine(const std::string& line);
     bool ParseLine(const std::string& line, std::vector<Command>& commands) const;
+    bool CommandBody(const std::string& raw, std::string& body) const;
+    // Each parses one command that begins at body[i] and moves i past it.
+    static bool ParseExtended(const std::string& body, std::size_t& i, Command& cmd);
+    static bool ParseSRegister(const std::string& body, std::size_t& i, Command& cmd);
+    static bool ParseBasic(const std::string& body, std::size_t& i, Command& cmd);
     void RunCommands();
     bool Handle(Outcome outcome);
     void CompleteDelayed();
     void FinishLine(const std::string& result);
     Outcome Execute(const Command& cmd);
     Outcome ExecuteBasic(const Command& cmd);
+    Outcome ExecuteSRegister(const Command& cmd);
+    Outcome AnswerCall();
+    Outcome ExecuteQuery(const Command& cmd);
+    Outcome AnswerLine(const Command& cmd, const std::string& line);
+    Outcome ExecuteReporting(const Command& cmd);
+    Outcome ExecuteCellMonitor(const Command& cmd);
     Outcome ExecuteCops(const Command& cmd);
     Outcome SelectOperator(int mode, int format, const std::string& name);
     std::string CopsReadLine() const;
