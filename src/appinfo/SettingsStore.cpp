@@ -26,7 +26,7 @@ std::string FromQ(const QString& s) {
 }
 
 // QSettings reads "/" and "\" in a key as group separators and gives "%" a meaning in the
-// file; a registry name may hold any of them.
+// file; a key part or a value name may hold any of them.
 std::string EscapePart(const std::string& part) {
     std::string out;
     for (char c : part) {
@@ -53,7 +53,7 @@ QString SettingsPath(const std::string& key, const std::string& name) {
             path += EscapePart(key.substr(start, end - start)) + '/';
         start = end + 1;
     }
-    // The registry's unnamed value: a bare "%" cannot come out of EscapePart.
+    // A key's unnamed value: a bare "%" cannot come out of EscapePart.
     path += name.empty() ? std::string("%") : EscapePart(name);
     return ToQ(path);
 }

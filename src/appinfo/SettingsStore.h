@@ -1,4 +1,4 @@
-// The per-user registry seam: keys such as "Software\Tolm\Celdara\Connection" holding named
+// The per-user settings store: keys such as "Software\Tolm\Celdara\Connection" holding named
 // string and integer values. Nothing is cached: every call reads or writes the backing store.
 #pragma once
 
@@ -47,12 +47,12 @@ private:
     TSettingsStore& store_;
 };
 
-// The registry as one INI file per user (QSettings, INI format). A key's parts, separated by
+// The settings as one INI file per user (QSettings, INI format). A key's parts, separated by
 // backslashes, become nested groups. Integers are kept as "dword:" and eight hexadecimal
-// digits, as registry exports write them, so that their kind survives the text file; a string
-// that happens to begin with "dword:" or "sz:" is kept behind an "sz:" prefix. A file that
-// cannot be read or parsed yields the defaults; a write to a file that did not parse replaces
-// it with what could be read of it plus the new value.
+// digits, so that their kind survives the text file; a string that happens to begin with
+// "dword:" or "sz:" is kept behind an "sz:" prefix. A file that cannot be read or parsed
+// yields the defaults; a write to a file that did not parse replaces it with what could be
+// read of it plus the new value.
 class TIniSettingsStore final : public TSettingsStore {
 public:
     explicit TIniSettingsStore(std::string fileName);

@@ -1,8 +1,9 @@
 #include "appinfo/VTolmAppInfo.h"
 
-#include "qtplatform/QtTimer.h"
 #include "appinfo/WindowUtils.h"
+#include "qtplatform/QtTimer.h"
 #include "util/Debug.h"
+#include "util/TextConvert.h"
 #include "util/Tick.h"
 
 #include <QCoreApplication>
@@ -28,16 +29,6 @@ int ClampSize(int v, int current) {
     return v > 0 ? std::min(v, kMaxCoordinate) : current;
 }
 
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return AsciiLower(x) == AsciiLower(y);
-           });
-}
-
 bool QtLoopRunning() {
     return QCoreApplication::instance() && QThread::currentThread()->loopLevel() > 0;
 }
@@ -58,11 +49,96 @@ constexpr int kShowMinimized = 2;
 constexpr int kShowMaximized = 3;
 constexpr int kMinimize = 6;
 
+// The placement `current` with the stored corners and bounds of the window under `key`,
+// the bounds kept where the window can be reached.
+TWindowPlacement StoredPlacement(TSettingsStore& s, const std::string& key, const TForm* form,
+                                 TWindowPlacement current, bool stored, bool resizeAll) {
+    TWindowPlacement placement = current;
+    placement.MinPosition =
+        QPoint(ClampCoordinate(s.ReadInteger(key, "MinLeft", placement.MinPosition.x())),
+               ClampCoordinate(s.ReadInteger(key, "MinTop", placement.MinPosition.y())));
+    placement.MaxPosition =
+        QPoint(ClampCoordinate(s.ReadInteger(key, "MaxLeft", placement.MaxPosition.x())),
+               ClampCoordinate(s.ReadInteger(key, "MaxTop", placement.MaxPosition.y())));
+
+    QRect r = placement.NormalPosition;
+    if (resizeAll || form->BorderStyle() != TFormBorderStyle::bsNone)
+        r.moveTo(ClampCoordinate(s.ReadInteger(key, "Left", r.x())),
+                 ClampCoordinate(s.ReadInteger(key, "Top", r.y())));
+    if (resizeAll || form->IsSizeable())
+        r.setSize(QSize(ClampSize(s.ReadInteger(key, "Width", r.width()), r.width()),
+                        ClampSize(s.ReadInteger(key, "Height", r.height()), r.height())));
+
+    // Both rules are about the whole window: work on the frame, keep the client inside it.
+    const QMargins frame = FrameMargins(form);
+    QRect outer = r.marginsAdded(frame);
+    if (stored) {
+        KeepCaptionVisible(form, outer);
+    } else {
+        QRect work;
+        if (GetWorkArea(work))
+            outer = FitRectInWorkArea(outer, work);
+    }
+    placement.NormalPosition = outer.marginsRemoved(frame);
+    return placement;
+}
+
+// Puts a floating window into the stored `state` with the normal bounds `r`.
+void ApplyStoredState(QWidget* form, int state, const QRect& r) {
+    const Qt::WindowStates was = form->windowState();
+    const Qt::WindowStates sizes = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+    switch (state) {
+    case kShowNormal:
+        if (was & sizes) {
+            DebugStop("tak nebo naopak?");
+            form->setWindowState(was & ~sizes);
+        }
+        form->setGeometry(r);
+        break;
+    case kShowMinimized:
+        form->setGeometry(r);
+        form->setWindowState((was & ~sizes) | Qt::WindowMinimized);
+        break;
+    case kShowMaximized:
+        form->setWindowState((was & ~sizes) | Qt::WindowMaximized);
+        break;
+    case kMinimize:
+        form->setGeometry(r);
+        if (!(was & Qt::WindowMinimized))
+            DebugStop("tak nebo naopak?");
+        form->setWindowState((was & ~sizes) | Qt::WindowMinimized);
+        break;
+    default:
+        DebugStop("coto kdeto?");
+        form->setGeometry(r);
+        break;
+    }
+}
+
+void RestoreFloatingForm(QWidget* form, TWindowPlacement placement, const TWindowPlacement& kept,
+                         int state, bool visible, bool visibleNow) {
+    if (!visible) {
+        TWindowPlacement hidden = placement;
+        hidden.ShowCmd = kShowHide;
+        SetWindowPlacement(form, hidden);
+    }
+    if (state == kShowMinimized && visibleNow) {
+        TWindowPlacement minimized = kept;
+        minimized.MinPosition = placement.MinPosition;
+        SetWindowPlacement(form, minimized);
+    }
+    ApplyStoredState(form, state, placement.NormalPosition);
+    if (visible) {
+        placement.ShowCmd = state;
+        SetWindowPlacement(form, placement);
+    }
+}
+
 } // namespace
 
 int TCustomFormList::IndexOf(std::string_view name) const {
     for (std::size_t i = 0; i < names_.size(); ++i)
-        if (SameText(names_[i], name))
+        if (EqualIgnoringCase(names_[i], name))
             return static_cast<int>(i);
     return -1;
 }
@@ -319,8 +395,7 @@ void VTolmAppInfo::RestoreForm(TForm* form, bool UseVisible, bool ResizeAll) {
     const std::string key = FormsKey() + form->Name();
     TSettingsStore& s = *store_;
 
-    TWindowPlacement placement = GetWindowPlacement(form);
-    const TWindowPlacement kept = placement;
+    const TWindowPlacement kept = GetWindowPlacement(form);
     const bool visibleNow = form->isVisible();
     const bool visible = UseVisible ? s.ReadInteger(key, "Visible", visibleNow ? -1 : 0) != 0 &&
                                           (StartupDone() || visibleNow)
@@ -329,36 +404,9 @@ void VTolmAppInfo::RestoreForm(TForm* form, bool UseVisible, bool ResizeAll) {
     int state = s.ReadInteger(key, "WindowState", -1);
     const bool stored = state != -1;
     if (!stored)
-        state = placement.ShowCmd;
-    placement.MinPosition =
-        QPoint(ClampCoordinate(s.ReadInteger(key, "MinLeft", placement.MinPosition.x())),
-               ClampCoordinate(s.ReadInteger(key, "MinTop", placement.MinPosition.y())));
-    placement.MaxPosition =
-        QPoint(ClampCoordinate(s.ReadInteger(key, "MaxLeft", placement.MaxPosition.x())),
-               ClampCoordinate(s.ReadInteger(key, "MaxTop", placement.MaxPosition.y())));
-
-    QRect r = placement.NormalPosition;
-    const bool position = ResizeAll || form->BorderStyle() != TFormBorderStyle::bsNone;
+        state = kept.ShowCmd;
     const bool size = ResizeAll || form->IsSizeable();
-    if (position)
-        r.moveTo(ClampCoordinate(s.ReadInteger(key, "Left", r.x())),
-                 ClampCoordinate(s.ReadInteger(key, "Top", r.y())));
-    if (size)
-        r.setSize(QSize(ClampSize(s.ReadInteger(key, "Width", r.width()), r.width()),
-                        ClampSize(s.ReadInteger(key, "Height", r.height()), r.height())));
-
-    // Both rules are about the whole window: work on the frame, keep the client inside it.
-    const QMargins frame = FrameMargins(form);
-    QRect outer = r.marginsAdded(frame);
-    if (stored) {
-        KeepCaptionVisible(form, outer);
-    } else {
-        QRect work;
-        if (GetWorkArea(work))
-            outer = FitRectInWorkArea(outer, work);
-    }
-    r = outer.marginsRemoved(frame);
-    placement.NormalPosition = r;
+    const TWindowPlacement placement = StoredPlacement(s, key, form, kept, stored, ResizeAll);
 
     if (!form->Floating()) {
         if (!visible)
@@ -370,49 +418,7 @@ void VTolmAppInfo::RestoreForm(TForm* form, bool UseVisible, bool ResizeAll) {
                                             form->UndockHeight()));
         }
     } else {
-        if (!visible) {
-            TWindowPlacement hidden = placement;
-            hidden.ShowCmd = kShowHide;
-            SetWindowPlacement(form, hidden);
-        }
-        if (state == kShowMinimized && visibleNow) {
-            TWindowPlacement minimized = kept;
-            minimized.MinPosition = placement.MinPosition;
-            SetWindowPlacement(form, minimized);
-        }
-        const Qt::WindowStates was = form->windowState();
-        const Qt::WindowStates sizes =
-            Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
-        switch (state) {
-        case kShowNormal:
-            if (was & sizes) {
-                DebugStop("tak nebo naopak?");
-                form->setWindowState(was & ~sizes);
-            }
-            form->setGeometry(r);
-            break;
-        case kShowMinimized:
-            form->setGeometry(r);
-            form->setWindowState((was & ~sizes) | Qt::WindowMinimized);
-            break;
-        case kShowMaximized:
-            form->setWindowState((was & ~sizes) | Qt::WindowMaximized);
-            break;
-        case kMinimize:
-            form->setGeometry(r);
-            if (!(was & Qt::WindowMinimized))
-                DebugStop("tak nebo naopak?");
-            form->setWindowState((was & ~sizes) | Qt::WindowMinimized);
-            break;
-        default:
-            DebugStop("coto kdeto?");
-            form->setGeometry(r);
-            break;
-        }
-        if (visible) {
-            placement.ShowCmd = state;
-            SetWindowPlacement(form, placement);
-        }
+        RestoreFloatingForm(form, placement, kept, state, visible, visibleNow);
     }
     if (visible) {
         form->show();

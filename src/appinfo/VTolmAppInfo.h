@@ -1,6 +1,6 @@
 // The application-info component: the application's name and place in the per-user
-// registry, window placement and stacking order kept there, single settings, the start-up
-// sequence with an optional splash form, and the pixel-density repair of forms.
+// settings store, window placement and stacking order kept there, single settings, the
+// start-up sequence with an optional splash form, and the pixel-density repair of forms.
 #pragma once
 
 #include "appinfo/SettingsStore.h"
@@ -130,7 +130,7 @@ public:
 
     void FixFormScaling(TForm* Form);
 
-    // The registry key of the forms' placement.
+    // The settings key of the forms' placement.
     std::string FormsKey() const;
     TSettingsStore& Store() const { return *store_; }
 

@@ -61,7 +61,7 @@ TEST_F(AppInfoStartupTest, ASettingStoredAsAnIntegerReadsBackAsItsDecimalText) {
     }
 }
 
-// A store that knows a value is an integer but cannot read it, as a damaged registry value.
+// A store that knows a value is an integer but cannot read it, as with a damaged file.
 class UnreadableIntegerStore : public TSettingsStore {
 public:
     TSettingKind ValueKind(const std::string&, const std::string&) override {

@@ -39,7 +39,7 @@ TEST_F(IniSettingsStoreTest, ValuesKeepTheirKindAcrossStoreObjects) {
     EXPECT_EQ(store.ReadString(kKey, "COMPort", "x"), "ttyUSB0");
     EXPECT_EQ(store.ReadInteger(kKey, "Speed", 0), -1);
     EXPECT_EQ(store.ReadInteger(kKey, "Big", 0), 8388609);
-    // A value of the other kind reads as the default, as a registry read of the wrong type.
+    // A value of the other kind reads as the default: its kind is part of what is stored.
     EXPECT_EQ(store.ReadInteger(kKey, "COMPort", 42), 42);
     EXPECT_EQ(store.ReadString(kKey, "Speed", "def"), "def");
 }
