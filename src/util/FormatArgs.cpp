@@ -78,6 +78,66 @@ std::string FormatArg::Text(int width) const {
                       value_);
 }
 
+namespace {
+
+// One argument reference of a pattern: "%n", "%w:n" or "%(fill w:n)".
+struct TReference {
+    std::size_t End = 0; // the position after it
+    std::size_t Width = 0;
+    std::string FillRun;
+    std::size_t Index = 0; // 1-based
+};
+
+std::size_t SkipDigits(std::string_view pattern, std::size_t j) {
+    while (j < pattern.size() && IsDigit(pattern[j]))
+        ++j;
+    return j;
+}
+
+// Parses the reference whose "%" is at pattern[i]; false when it does not parse, and the
+// "%" then stands for itself.
+bool ParseReference(std::string_view pattern, std::size_t i, TReference& ref) {
+    std::size_t j = i + 1;
+    const bool parenthesised = j < pattern.size() && pattern[j] == '(';
+    if (parenthesised)
+        ++j;
+    const std::size_t fillStart = j;
+    while (j < pattern.size() && j - fillStart < kMaxFillRun + 1 &&
+           !(pattern[j] >= '1' && pattern[j] <= '9') && pattern[j] != ':' && pattern[j] != ')' &&
+           pattern[j] != '%' && pattern[j] != '(')
+        ++j;
+    ref.FillRun = std::string(pattern.substr(fillStart, j - fillStart));
+    const std::size_t digitsStart = j;
+    j = SkipDigits(pattern, j);
+    const std::string_view digits = pattern.substr(digitsStart, j - digitsStart);
+
+    std::string_view number;
+    if (j < pattern.size() && pattern[j] == ':') {
+        for (char d : digits)
+            ref.Width = std::min(ref.Width * 10 + static_cast<std::size_t>(d - '0'), kMaxWidth);
+        const std::size_t numberStart = ++j;
+        j = SkipDigits(pattern, j);
+        number = pattern.substr(numberStart, j - numberStart);
+    } else {
+        // Without a width there is no fill run either: "%01" is argument 1, while
+        // "%-1" is no reference at all.
+        j = SkipDigits(pattern, fillStart);
+        number = pattern.substr(fillStart, j - fillStart);
+        ref.FillRun.clear();
+    }
+    if (number.empty() || ref.FillRun.size() > kMaxFillRun)
+        return false;
+    if (parenthesised && j < pattern.size() && pattern[j] == ')')
+        ++j;
+    for (char d : number)
+        ref.Index =
+            std::min<std::size_t>(ref.Index * 10 + static_cast<std::size_t>(d - '0'), 1u << 20);
+    ref.End = j;
+    return true;
+}
+
+} // namespace
+
 std::string FormatArgs(std::string_view pattern, std::span<const FormatArg> args) {
     std::string out;
     out.reserve(pattern.size());
@@ -94,58 +154,17 @@ std::string FormatArgs(std::string_view pattern, std::span<const FormatArg> args
             i += 2;
             continue;
         }
-
-        // Parse a reference; when it does not parse, the "%" stands for itself.
-        std::size_t j = i + 1;
-        bool parenthesised = j < pattern.size() && pattern[j] == '(';
-        if (parenthesised)
-            ++j;
-        std::size_t fillStart = j;
-        while (j < pattern.size() && j - fillStart < kMaxFillRun + 1 &&
-               !(pattern[j] >= '1' && pattern[j] <= '9') && pattern[j] != ':' &&
-               pattern[j] != ')' && pattern[j] != '%' && pattern[j] != '(')
-            ++j;
-        std::string fillRun(pattern.substr(fillStart, j - fillStart));
-        std::size_t digitsStart = j;
-        while (j < pattern.size() && IsDigit(pattern[j]))
-            ++j;
-        std::string_view digits = pattern.substr(digitsStart, j - digitsStart);
-
-        std::size_t width = 0;
-        std::string_view number = digits;
-        if (j < pattern.size() && pattern[j] == ':') {
-            width = 0;
-            for (char d : digits)
-                width = std::min(width * 10 + static_cast<std::size_t>(d - '0'), kMaxWidth);
-            std::size_t numberStart = ++j;
-            while (j < pattern.size() && IsDigit(pattern[j]))
-                ++j;
-            number = pattern.substr(numberStart, j - numberStart);
-        } else {
-            // Without a width there is no fill run either: "%01" is argument 1, while
-            // "%-1" is no reference at all.
-            j = fillStart;
-            while (j < pattern.size() && IsDigit(pattern[j]))
-                ++j;
-            number = pattern.substr(fillStart, j - fillStart);
-            fillRun.clear();
-        }
-        if (number.empty() || fillRun.size() > kMaxFillRun) {
+        TReference ref;
+        if (!ParseReference(pattern, i, ref)) {
             out += '%';
             ++i;
             continue;
         }
-        if (parenthesised && j < pattern.size() && pattern[j] == ')')
-            ++j;
-
-        std::size_t index = 0;
-        for (char d : number)
-            index = std::min<std::size_t>(index * 10 + static_cast<std::size_t>(d - '0'), 1u << 20);
-        if (index >= 1 && index <= args.size()) {
-            std::string text = args[index - 1].Text(static_cast<int>(width));
-            out += width > 0 ? Pad(std::move(text), width, fillRun) : text;
+        if (ref.Index >= 1 && ref.Index <= args.size()) {
+            std::string text = args[ref.Index - 1].Text(static_cast<int>(ref.Width));
+            out += ref.Width > 0 ? Pad(std::move(text), ref.Width, ref.FillRun) : text;
         }
-        i = j;
+        i = ref.End;
     }
     return out;
 }

@@ -78,6 +78,37 @@ int CutInteger(std::string& text, int defaultValue) {
 
 namespace {
 
+// A quoted piece whose opening quote is at text[i], a doubled quote standing for one: the
+// position after its closing quote, or npos when it is never closed.
+std::size_t TakeQuotedPiece(const std::string& text, std::size_t i, std::string& token) {
+    const std::size_t n = text.size();
+    std::size_t j = i + 1;
+    while (j < n) {
+        if (text[j] == '"') {
+            if (j + 1 < n && text[j + 1] == '"') {
+                token += '"';
+                j += 2;
+                continue;
+            }
+            return j + 1;
+        }
+        token += text[j++];
+    }
+    return std::string::npos;
+}
+
+// The character of a #code whose digits begin at text[j] (modulo 256): the position after
+// the digits.
+std::size_t TakeCharacterCode(const std::string& text, std::size_t j, std::string& token) {
+    unsigned code = 0;
+    while (j < text.size() && IsDigit(text[j])) {
+        code = (code * 10 + static_cast<unsigned>(text[j] - '0')) % 256;
+        ++j;
+    }
+    token += static_cast<char>(code);
+    return j;
+}
+
 // Quoted pieces and #codes, which may follow each other directly.
 std::string CutQuotedToken(std::string& text, bool& consume, std::string_view delimiters) {
     std::string token;
@@ -85,45 +116,24 @@ std::string CutQuotedToken(std::string& text, bool& consume, std::string_view de
     const std::size_t n = text.size();
     while (true) {
         if (text[i] == '"') {
-            std::size_t j = i + 1;
-            bool closed = false;
-            while (j < n) {
-                if (text[j] == '"') {
-                    if (j + 1 < n && text[j + 1] == '"') {
-                        token += '"';
-                        j += 2;
-                        continue;
-                    }
-                    closed = true;
-                    break;
-                }
-                token += text[j++];
-            }
-            if (!closed) {
+            i = TakeQuotedPiece(text, i, token);
+            if (i == std::string::npos) {
                 text.clear();
                 consume = false;
                 return {};
             }
-            i = j + 1;
-        } else { // '#'
-            std::size_t j = i + 1;
-            if (j >= n) { // a final "#" can never be completed
+        } else {              // '#'
+            if (i + 1 >= n) { // a final "#" can never be completed
                 text.clear();
                 consume = false;
                 return {};
             }
-            if (!IsDigit(text[j])) {
+            if (!IsDigit(text[i + 1])) {
                 text.erase(0, i);
                 consume = false;
                 return token;
             }
-            unsigned code = 0;
-            while (j < n && IsDigit(text[j])) {
-                code = (code * 10 + static_cast<unsigned>(text[j] - '0')) % 256;
-                ++j;
-            }
-            token += static_cast<char>(code);
-            i = j;
+            i = TakeCharacterCode(text, i + 1, token);
         }
 
         if (i >= n) {
