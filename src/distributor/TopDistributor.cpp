@@ -330,47 +330,56 @@ void VTolmTopDistributor::RunDispatch(std::size_t position, TopRecord_t* rec, Ti
             FindLowest(index(), Lowest, Best, false);
 
         if (!Lowest) {
-            if (pass >= 1) {
-                const auto size = static_cast<std::int32_t>(rec->Buffer.size());
-                if (rec->Scanned < size) {
-                    const std::string fresh =
-                        rec->Buffer.substr(static_cast<std::size_t>(rec->Scanned));
-                    rec->Scanned = size;
-                    DoComTransfer(index(), TheTime, true, nullptr, fresh);
-                    if (Abandoned(position))
-                        return;
-                }
-                // Without any decoder on the side nothing can ever claim these characters;
-                // the listeners have seen them, so they leave the buffer.
-                if (!HasDecoder(index()))
-                    CutComBuffer(index(), rec->Scanned);
-            }
-        } else {
-            const VTolmDistributor_ChannelRecord& claim = Lowest->Claim(index());
-            const auto length = static_cast<std::int32_t>(
-                std::min<std::size_t>(static_cast<std::size_t>(claim.Length), rec->Buffer.size()));
-            const bool failed = claim.Failed;
-            std::string fresh;
-            if (rec->Scanned < length)
-                fresh = rec->Buffer.substr(static_cast<std::size_t>(rec->Scanned),
-                                           static_cast<std::size_t>(length - rec->Scanned));
-            std::string message = rec->Buffer.substr(0, static_cast<std::size_t>(length));
-            rec->Scanned = length;
-            DoComTransfer(index(), TheTime, failed, Lowest, fresh);
-            if (Abandoned(position))
+            if (pass >= 1 && !PassUnclaimed(position, rec, TheTime))
                 return;
-            if (!message.empty()) {
-                bool processed = Lowest->Claim(index()).Failed;
-                CutComBuffer(index(), length);
-                if (!PollWalk(position, Lowest, message, processed, TheTime))
-                    return;
-            }
+        } else if (!DeliverClaim(position, rec, Lowest, TheTime)) {
+            return;
         }
         const bool delivered = Claim(index()).Length != 0;
         if (!delivered && pass >= 1 && !rec->Again)
             break;
     }
     ResetClaims(index());
+}
+
+bool VTolmTopDistributor::PassUnclaimed(std::size_t position, TopRecord_t* rec, Tick& TheTime) {
+    auto index = [&] { return DispatchStack_[position]; };
+    const auto size = static_cast<std::int32_t>(rec->Buffer.size());
+    if (rec->Scanned < size) {
+        const std::string fresh = rec->Buffer.substr(static_cast<std::size_t>(rec->Scanned));
+        rec->Scanned = size;
+        DoComTransfer(index(), TheTime, true, nullptr, fresh);
+        if (Abandoned(position))
+            return false;
+    }
+    // Without any decoder on the side nothing can ever claim these characters; the
+    // listeners have seen them, so they leave the buffer.
+    if (!HasDecoder(index()))
+        CutComBuffer(index(), rec->Scanned);
+    return true;
+}
+
+bool VTolmTopDistributor::DeliverClaim(std::size_t position, TopRecord_t* rec,
+                                       VTolmGeneralDistributor* Lowest, Tick& TheTime) {
+    auto index = [&] { return DispatchStack_[position]; };
+    const VTolmDistributor_ChannelRecord& claim = Lowest->Claim(index());
+    const auto length = static_cast<std::int32_t>(
+        std::min<std::size_t>(static_cast<std::size_t>(claim.Length), rec->Buffer.size()));
+    const bool failed = claim.Failed;
+    std::string fresh;
+    if (rec->Scanned < length)
+        fresh = rec->Buffer.substr(static_cast<std::size_t>(rec->Scanned),
+                                   static_cast<std::size_t>(length - rec->Scanned));
+    std::string message = rec->Buffer.substr(0, static_cast<std::size_t>(length));
+    rec->Scanned = length;
+    DoComTransfer(index(), TheTime, failed, Lowest, fresh);
+    if (Abandoned(position))
+        return false;
+    if (message.empty())
+        return true;
+    bool processed = Lowest->Claim(index()).Failed;
+    CutComBuffer(index(), length);
+    return PollWalk(position, Lowest, message, processed, TheTime);
 }
 
 bool VTolmTopDistributor::PollWalk(std::size_t position, VTolmGeneralDistributor* Lowest,

@@ -6,9 +6,9 @@
 // component and to the send side, whose dispatch shows them to the send-side events.
 #pragma once
 
+#include "core/CommunicationComponent.h"
 #include "core/Timer.h"
 #include "distributor/GeneralDistributor.h"
-#include "core/CommunicationComponent.h"
 
 #include <cstdint>
 #include <memory>
@@ -73,6 +73,13 @@ private:
     using TopRecord_t = VTolmDistributor_TopDataRecord;
 
     void RunDispatch(std::size_t position, TopRecord_t* rec, Tick& TheTime);
+    // A pass that no decoder claimed: the listeners hear the fresh characters. False when
+    // the dispatch was abandoned meanwhile.
+    bool PassUnclaimed(std::size_t position, TopRecord_t* rec, Tick& TheTime);
+    // Hands the characters the lowest claim took to the listeners and then to the
+    // decoders' walk. False when the dispatch ends here.
+    bool DeliverClaim(std::size_t position, TopRecord_t* rec, VTolmGeneralDistributor* Lowest,
+                      Tick& TheTime);
     // The Poll walk from the claimer upwards; false when the dispatch was abandoned.
     bool PollWalk(std::size_t position, VTolmGeneralDistributor* Lowest, const std::string& Message,
                   bool& processed, Tick& TheTime);
