@@ -54,76 +54,96 @@ struct SectionHeader {
 constexpr std::uint32_t kNoBits = 8;             // SHT_NOBITS: occupies no file space
 constexpr std::uint64_t kExtendedIndex = 0xFFFF; // SHN_XINDEX
 
-} // namespace
+// Where the section headers of a file lie, from its ELF header.
+struct SectionTable {
+    ElfFile& file;
+    bool wide = false; // 64-bit
+    bool bigEndian = false;
+    std::uint64_t shoff = 0, shentsize = 0, shnum = 0, shstrndx = 0;
 
-std::optional<std::vector<std::uint8_t>>
-ReadElfSection(const std::string& path, std::string_view sectionName, std::size_t maxSize) {
-    ElfFile file(path);
-    std::vector<std::uint8_t> ident;
-    if (!file.Read(0, 64, ident) && !file.Read(0, 52, ident))
-        return std::nullopt;
-    if (ident[0] != 0x7F || ident[1] != 'E' || ident[2] != 'L' || ident[3] != 'F')
-        return std::nullopt;
-    const bool wide = ident[4] == 2;
-    if (ident[4] != 1 && ident[4] != 2)
-        return std::nullopt;
-    if (ident[5] != 1 && ident[5] != 2)
-        return std::nullopt;
-    Fields header{ident, ident[5] == 2};
-    // A 64-bit header needs all 64 bytes; only a 32-bit one fits in 52.
-    if (ident.size() < (wide ? 64u : 52u))
-        return std::nullopt;
-
-    const std::uint64_t shoff = wide ? header.Get(0x28, 8) : header.Get(0x20, 4);
-    const std::uint64_t shentsize = header.Get(wide ? 0x3A : 0x2E, 2);
-    std::uint64_t shnum = header.Get(wide ? 0x3C : 0x30, 2);
-    std::uint64_t shstrndx = header.Get(wide ? 0x3E : 0x32, 2);
-    const std::uint64_t minEntry = wide ? 64 : 40;
-    if (shoff == 0 || shentsize < minEntry)
-        return std::nullopt;
-
-    auto readSection = [&](std::uint64_t index) -> std::optional<SectionHeader> {
+    std::optional<SectionHeader> Read(std::uint64_t index) {
         std::vector<std::uint8_t> raw;
         if (shentsize > 4096 || index > file.Size() / shentsize ||
             !file.Read(shoff + index * shentsize, static_cast<std::size_t>(shentsize), raw))
             return std::nullopt;
-        Fields f{raw, header.bigEndian};
+        Fields f{raw, bigEndian};
         if (wide)
             return SectionHeader{f.Get(0, 4), f.Get(4, 4), f.Get(0x18, 8), f.Get(0x20, 8),
                                  f.Get(0x28, 4)};
         return SectionHeader{f.Get(0, 4), f.Get(4, 4), f.Get(0x10, 4), f.Get(0x14, 4),
                              f.Get(0x18, 4)};
-    };
-
-    // Files with very many sections keep the real counts in section 0.
-    if (shnum == 0 || shstrndx == kExtendedIndex) {
-        auto first = readSection(0);
-        if (!first)
-            return std::nullopt;
-        if (shnum == 0)
-            shnum = first->size;
-        if (shstrndx == kExtendedIndex)
-            shstrndx = first->link;
     }
-    if (shnum == 0 || shstrndx >= shnum || shnum > file.Size() / shentsize)
+};
+
+// The section table from the ELF header; false for anything that is not an ELF file with
+// sections.
+bool ReadHeader(SectionTable& table) {
+    std::vector<std::uint8_t> ident;
+    if (!table.file.Read(0, 64, ident) && !table.file.Read(0, 52, ident))
+        return false;
+    if (ident[0] != 0x7F || ident[1] != 'E' || ident[2] != 'L' || ident[3] != 'F')
+        return false;
+    if ((ident[4] != 1 && ident[4] != 2) || (ident[5] != 1 && ident[5] != 2))
+        return false;
+    const bool wide = ident[4] == 2;
+    // A 64-bit header needs all 64 bytes; only a 32-bit one fits in 52.
+    if (ident.size() < (wide ? 64u : 52u))
+        return false;
+    Fields header{ident, ident[5] == 2};
+    table.wide = wide;
+    table.bigEndian = header.bigEndian;
+    table.shoff = wide ? header.Get(0x28, 8) : header.Get(0x20, 4);
+    table.shentsize = header.Get(wide ? 0x3A : 0x2E, 2);
+    table.shnum = header.Get(wide ? 0x3C : 0x30, 2);
+    table.shstrndx = header.Get(wide ? 0x3E : 0x32, 2);
+    return table.shoff != 0 && table.shentsize >= (wide ? 64u : 40u);
+}
+
+// Files with very many sections keep the real counts in section 0.
+bool ReadSectionCounts(SectionTable& table) {
+    if (table.shnum == 0 || table.shstrndx == kExtendedIndex) {
+        auto first = table.Read(0);
+        if (!first)
+            return false;
+        if (table.shnum == 0)
+            table.shnum = first->size;
+        if (table.shstrndx == kExtendedIndex)
+            table.shstrndx = first->link;
+    }
+    return table.shnum != 0 && table.shstrndx < table.shnum &&
+           table.shnum <= table.file.Size() / table.shentsize;
+}
+
+// The name of a section from the name table; empty when it lies outside.
+std::string_view SectionName(const std::vector<std::uint8_t>& nameTable, std::uint64_t at) {
+    if (at >= nameTable.size())
+        return {};
+    std::string_view name(reinterpret_cast<const char*>(nameTable.data()) + at,
+                          nameTable.size() - at);
+    return name.substr(0, name.find('\0'));
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint8_t>>
+ReadElfSection(const std::string& path, std::string_view sectionName, std::size_t maxSize) {
+    ElfFile file(path);
+    SectionTable table{file};
+    if (!ReadHeader(table) || !ReadSectionCounts(table))
         return std::nullopt;
 
-    auto names = readSection(shstrndx);
+    auto names = table.Read(table.shstrndx);
     std::vector<std::uint8_t> nameTable;
     if (!names || names->type == kNoBits || names->size > (1u << 24) ||
         !file.Read(names->offset, static_cast<std::size_t>(names->size), nameTable))
         return std::nullopt;
 
-    for (std::uint64_t i = 0; i < shnum; ++i) {
-        auto section = readSection(i);
+    for (std::uint64_t i = 0; i < table.shnum; ++i) {
+        auto section = table.Read(i);
         if (!section)
             return std::nullopt;
-        if (section->name >= nameTable.size())
-            continue;
-        std::string_view name(reinterpret_cast<const char*>(nameTable.data()) + section->name,
-                              nameTable.size() - section->name);
-        name = name.substr(0, name.find('\0'));
-        if (name != sectionName)
+        if (section->name >= nameTable.size() ||
+            SectionName(nameTable, section->name) != sectionName)
             continue;
         std::vector<std::uint8_t> contents;
         if (section->type == kNoBits || section->size > maxSize ||
