@@ -216,15 +216,9 @@ void WriteAll(Pty& pty, std::string_view bytes) {
     }
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    Options o;
-    if (int r = ParseOptions(argc, argv, o); r != 0)
-        return r == 1 ? 0 : 2;
-
-    // The stop signals are blocked except inside ppoll, so one that arrives between two
-    // waits is not lost.
+// The stop signals are blocked except inside ppoll, so one that arrives between two waits
+// is not lost. Returns the mask to wait with.
+sigset_t BlockStopSignals() {
     sigset_t stopSignals;
     sigset_t waitMask;
     sigemptyset(&stopSignals);
@@ -238,6 +232,64 @@ int main(int argc, char** argv) {
     for (int s : {SIGINT, SIGTERM, SIGHUP})
         sigaction(s, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    return waitMask;
+}
+
+// The device comes and goes with the fault cycle; a new terminal each time. False when no
+// terminal can be had.
+bool FollowDevice(const Options& o, const TSimModem& modem, Pty& pty) {
+    if (modem.Vanished() && pty.IsOpen()) {
+        std::fprintf(stderr, "celdara-modem-sim: the device vanished\n");
+        pty.Close();
+        UpdateLink(o, pty);
+        return true;
+    }
+    return modem.Vanished() || pty.IsOpen() || Announce(o, pty);
+}
+
+void SendOutput(const Options& o, TSimModem& modem, Pty& pty, Tick now) {
+    for (std::string out = modem.Transmit(now); !out.empty(); out = modem.Transmit(now)) {
+        if (o.trace)
+            Trace("< ", out);
+        if (pty.IsOpen())
+            WriteAll(pty, out);
+    }
+}
+
+// Waits for input until the modem's next event (at most a second) and hands it over.
+// False when the wait itself fails.
+bool ReceiveInput(const Options& o, TSimModem& modem, Pty& pty, Tick now,
+                  const sigset_t& waitMask) {
+    Tick wait = modem.TimeToNextEvent(now);
+    if (wait > 1000)
+        wait = 1000;
+    timespec timeout{static_cast<time_t>(wait / 1000), static_cast<long>(wait % 1000) * 1000000L};
+    pollfd pfd{pty.master, POLLIN, 0};
+    int n = ppoll(&pfd, pty.IsOpen() ? 1 : 0, &timeout, &waitMask);
+    if (n < 0 && errno != EINTR) {
+        std::fprintf(stderr, "celdara-modem-sim: poll: %s\n", std::strerror(errno));
+        return false;
+    }
+    if (n > 0 && (pfd.revents & POLLIN)) {
+        char buffer[4096];
+        ssize_t got = read(pty.master, buffer, sizeof buffer);
+        if (got > 0) {
+            std::string_view bytes(buffer, static_cast<std::size_t>(got));
+            if (o.trace)
+                Trace("> ", bytes);
+            modem.Receive(bytes, NowTick());
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (int r = ParseOptions(argc, argv, o); r != 0)
+        return r == 1 ? 0 : 2;
+    const sigset_t waitMask = BlockStopSignals();
 
     Tick start = NowTick();
     TSimModem modem(o.sim, start);
@@ -252,44 +304,14 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "celdara-modem-sim: the device vanished\n");
             break;
         }
-        // The device comes and goes with the fault cycle; a new terminal each time.
-        if (modem.Vanished() && pty.IsOpen()) {
-            std::fprintf(stderr, "celdara-modem-sim: the device vanished\n");
-            pty.Close();
-            UpdateLink(o, pty);
-        } else if (!modem.Vanished() && !pty.IsOpen() && !Announce(o, pty)) {
+        if (!FollowDevice(o, modem, pty)) {
             status = 1;
             break;
         }
-
-        for (std::string out = modem.Transmit(now); !out.empty(); out = modem.Transmit(now)) {
-            if (o.trace)
-                Trace("< ", out);
-            if (pty.IsOpen())
-                WriteAll(pty, out);
-        }
-
-        Tick wait = modem.TimeToNextEvent(now);
-        if (wait > 1000)
-            wait = 1000;
-        timespec timeout{static_cast<time_t>(wait / 1000),
-                         static_cast<long>(wait % 1000) * 1000000L};
-        pollfd pfd{pty.master, POLLIN, 0};
-        int n = ppoll(&pfd, pty.IsOpen() ? 1 : 0, &timeout, &waitMask);
-        if (n < 0 && errno != EINTR) {
-            std::fprintf(stderr, "celdara-modem-sim: poll: %s\n", std::strerror(errno));
+        SendOutput(o, modem, pty, now);
+        if (!ReceiveInput(o, modem, pty, now, waitMask)) {
             status = 1;
             break;
-        }
-        if (n > 0 && (pfd.revents & POLLIN)) {
-            char buffer[4096];
-            ssize_t got = read(pty.master, buffer, sizeof buffer);
-            if (got > 0) {
-                std::string_view bytes(buffer, static_cast<std::size_t>(got));
-                if (o.trace)
-                    Trace("> ", bytes);
-                modem.Receive(bytes, NowTick());
-            }
         }
     }
     pty.Close();
