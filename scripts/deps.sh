@@ -3,7 +3,8 @@
 set -eu
 
 packages="cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools libgl-dev fonts-dejavu-core"
+qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools libgl-dev fonts-dejavu-core
+python3 universal-ctags"
 
 missing=""
 for p in $packages; do

@@ -2,12 +2,12 @@
 
 #include "app/AboutBox.h"
 #include "app/PortComboBox.h"
-#include "app/SerialModemPort.h"
 #include "app/StatusPanel.h"
 #include "appinfo/VTolmAppInfo.h"
 #include "core/Application.h"
 #include "distributor/TopDistributor.h"
 #include "modem/OperatorTable.h"
+#include "modem/SerialModemPort.h"
 #include "qtplatform/QtTimer.h"
 #include "serial/LyrComm32.h"
 #include "serial/PortChoice.h"

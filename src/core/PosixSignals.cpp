@@ -1,4 +1,4 @@
-#include "app/PosixSignals.h"
+#include "core/PosixSignals.h"
 
 #include <csignal>
 #include <fcntl.h>

@@ -564,6 +564,7 @@ void ModemMonitor::EndCycle() {
     }
     CopyToShown();
     ++CompletedCycles_;
+    view_.PollCycleCompleted();
     Disarm();
     EnterState(msAnswer);
 }

@@ -30,6 +30,10 @@ struct TModemStatus {
     bool LevelValid = false;
     std::int32_t BitErrors = 0; // class 0..7
     bool BitErrorsValid = false;
+    // The numbers of the +CSQ reply as the modem gave them (27.007: rssi 0..31, ber 0..7,
+    // 99 for "not known"), valid with Level and BitErrors: exports show what was measured.
+    std::int32_t SignalRaw = 99;
+    std::int32_t BitErrorsRaw = 99;
     std::int32_t RegState = 0; // 0..5, or -1 for a value outside that range
     bool RegStateValid = false;
     std::int32_t Activity = 0; // 0, 3 or 4, or -1 for any other value

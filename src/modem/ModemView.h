@@ -46,6 +46,9 @@ public:
 
     // Lets the window handle what is pending (repaints, input) during a long step.
     virtual void ProcessMessages() = 0;
+
+    // A poll cycle ended and its status is the shown one now (a log writes it down).
+    virtual void PollCycleCompleted() {}
 };
 
 class IModemPort {

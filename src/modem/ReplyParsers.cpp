@@ -89,9 +89,11 @@ void ParseSignalQuality(std::string_view reply, TModemStatus& status) {
     // 0..31 is the 27.007 scale; 99 ("not known") and anything else show as no signal.
     status.Level = rssi >= 0 && rssi <= 31 ? rssi * 100 / 32 : 0;
     status.LevelValid = true;
+    status.SignalRaw = rssi;
 
     int ber = NumberBetween(line, b, line.size(), 99);
     status.BitErrors = ber >= 0 && ber <= 7 ? ber : 0;
+    status.BitErrorsRaw = ber;
     status.BitErrorsValid = true;
 }
 

@@ -1,4 +1,4 @@
-#include "app/SerialModemPort.h"
+#include "modem/SerialModemPort.h"
 
 #include "serial/LyrComm32.h"
 

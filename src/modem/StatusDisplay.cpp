@@ -15,28 +15,28 @@ std::string Printf(const char* format, Args... args) {
     return buf;
 }
 
-const char* RegistrationText(int state) {
+constexpr int kStateUnknown = 4;
+
+} // namespace
+
+const char* RegistrationStateText(int state) {
     switch (state) {
     case 0:
-        return ", not registered, not searching";
+        return "not registered, not searching";
     case 1:
-        return ", registered, home network";
+        return "registered, home network";
     case 2:
-        return ", not registered, searching";
+        return "not registered, searching";
     case 3:
-        return ", registration denied";
+        return "registration denied";
     case 4:
-        return ", registration state unknown";
+        return "registration state unknown";
     case 5:
-        return ", registered, roaming";
+        return "registered, roaming";
     default:
         return "";
     }
 }
-
-constexpr int kStateUnknown = 4;
-
-} // namespace
 
 const TCellRowTexts& CellGridHeaders() {
     static const TCellRowTexts headers{"channel", "band", "rssi", "dBm", "C1", "MCC MNC"};
@@ -64,7 +64,10 @@ std::string OperatorPanelText(const TModemStatus& status) {
     std::string text = status.OperatorNameValid ? status.OperatorName : "?";
     if (status.OperatorCodeValid)
         text += " (" + status.OperatorCode + ")";
-    text += RegistrationText(status.RegStateValid ? status.RegState : kStateUnknown);
+    const char* registration =
+        RegistrationStateText(status.RegStateValid ? status.RegState : kStateUnknown);
+    if (*registration != '\0')
+        text += std::string(", ") + registration;
     return text;
 }
 

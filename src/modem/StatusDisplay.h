@@ -24,6 +24,9 @@ std::string BandOfChannel(int channel);
 // signal level, or 0 when there is none.
 int GraphValueOf(const TModemStatus& status, int& LastServingChannel);
 
+// The +CREG state 0..5 in words ("registered, home network"); empty for any other value.
+const char* RegistrationStateText(int state);
+
 // "<name> (<code>), <registration>", with "?" for an unknown name.
 std::string OperatorPanelText(const TModemStatus& status);
 

@@ -1,0 +1,313 @@
+#include "records/RecordFormat.h"
+
+#include "modem/StatusDisplay.h"
+
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace celdara {
+
+namespace {
+
+using Value = std::optional<std::string>;
+
+Value Number(bool valid, long value) {
+    return valid ? Value(std::to_string(value)) : std::nullopt;
+}
+
+Value Text(bool valid, const std::string& text) {
+    return valid ? Value(TextAsUtf8(text)) : std::nullopt;
+}
+
+// What one record says, as named values in column order. Numbers and texts stay apart
+// only in JSON, which quotes texts.
+struct TField {
+    std::string Name;
+    Value Content;
+    bool IsText = false;
+};
+
+struct TCellFields {
+    bool Valid = false;
+    std::vector<TField> Fields;
+};
+
+TCellFields CellFields(const TCellInfo& cell) {
+    TCellFields out;
+    out.Valid = cell.Valid;
+    const bool v = cell.Valid;
+    out.Fields = {
+        {"channel", Number(v, cell.Channel)},
+        {"band",
+         v && BandOfChannel(cell.Channel) != "?" ? Value(BandOfChannel(cell.Channel))
+                                                 : std::nullopt,
+         true},
+        {"rxlev", Number(v, cell.Rssi)},
+        {"dbm", Number(v, cell.Dbm)},
+        {"c1", Number(v, cell.C1)},
+        {"mcc", Number(v, cell.Mcc)},
+        {"mnc", Number(v, cell.Mnc)},
+    };
+    return out;
+}
+
+// The values of the record before the cells.
+std::vector<TField> HeadFields(const TPollRecord& r) {
+    const TModemStatus& s = r.Status;
+    // 99 is 27.007's "not known": no value, not a measurement.
+    const bool rssiGiven = s.LevelValid && s.SignalRaw != 99;
+    const bool percentGiven = s.LevelValid && s.SignalRaw >= 0 && s.SignalRaw <= 31;
+    const bool berGiven = s.BitErrorsValid && s.BitErrorsRaw != 99;
+    const std::string registration =
+        s.RegStateValid ? RegistrationStateText(s.RegState) : std::string();
+    const std::string activity = ActivityText(s);
+    return {
+        {"time", IsoTimeText(r.Time), true},
+        {"port", Text(true, r.Port), true},
+        {"manufacturer", Text(!r.Manufacturer.empty(), r.Manufacturer), true},
+        {"model", Text(!r.Model.empty(), r.Model), true},
+        {"operator_name", Text(s.OperatorNameValid, s.OperatorName), true},
+        {"operator_code", Text(s.OperatorCodeValid, s.OperatorCode), true},
+        {"registration", Text(!registration.empty(), registration), true},
+        {"registration_state", Number(s.RegStateValid && s.RegState >= 0, s.RegState)},
+        {"activity", Text(!activity.empty(), activity), true},
+        {"activity_state", Number(s.ActivityValid && s.Activity >= 0, s.Activity)},
+        {"signal_percent", Number(percentGiven, s.Level)},
+        {"signal_rssi", Number(rssiGiven, s.SignalRaw)},
+        {"bit_errors", Number(berGiven, s.BitErrorsRaw)},
+    };
+}
+
+std::string CellPrefix(int row) {
+    return row == kServingCellRow ? std::string("serving") : "neighbour" + std::to_string(row);
+}
+
+// ---- CSV -------------------------------------------------------------------------------
+
+std::string CsvField(const Value& value) {
+    if (!value)
+        return {};
+    const std::string& text = *value;
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+std::string CsvRow(const TPollRecord& record) {
+    std::string row;
+    bool first = true;
+    auto field = [&](const Value& value) {
+        if (!first)
+            row += ',';
+        first = false;
+        row += CsvField(value);
+    };
+    for (const TField& f : HeadFields(record))
+        field(f.Content);
+    for (const TCellInfo& cell : record.Status.Cells)
+        for (const TField& f : CellFields(cell).Fields)
+            field(f.Content);
+    return row;
+}
+
+// ---- JSON ------------------------------------------------------------------------------
+
+std::string JsonString(const std::string& utf8) {
+    std::string out = "\"";
+    for (unsigned char c : utf8) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                out += escaped;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + '"';
+}
+
+std::string JsonValue(const TField& field) {
+    if (!field.Content)
+        return "null";
+    return field.IsText ? JsonString(*field.Content) : *field.Content;
+}
+
+std::string JsonObject(const std::vector<TField>& fields) {
+    std::string out = "{";
+    for (const TField& f : fields) {
+        if (out.size() > 1)
+            out += ',';
+        out += JsonString(f.Name) + ':' + JsonValue(f);
+    }
+    return out + '}';
+}
+
+std::string JsonLine(const TPollRecord& record) {
+    std::string line = JsonObject(HeadFields(record));
+    line.pop_back(); // the cells follow inside the same object
+    const TCellFields serving = CellFields(record.Status.Cells[kServingCellRow]);
+    line += ",\"serving_cell\":" + (serving.Valid ? JsonObject(serving.Fields) : "null");
+    line += ",\"neighbour_cells\":[";
+    bool first = true;
+    for (int row = 1; row < kCellRowCount; ++row) {
+        const TCellFields cell = CellFields(record.Status.Cells[row]);
+        if (!cell.Valid)
+            continue;
+        if (!first)
+            line += ',';
+        first = false;
+        line += JsonObject(cell.Fields);
+    }
+    return line + "]}";
+}
+
+// ---- text ------------------------------------------------------------------------------
+
+std::string Padded(const std::string& text, std::size_t width) {
+    return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
+}
+
+std::string RightAligned(const std::string& text, std::size_t width) {
+    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+std::string TextLine(const TPollRecord& record) {
+    const TModemStatus& s = record.Status;
+    const auto head = HeadFields(record);
+    // A value of the record, "?" where the modem gave none.
+    auto value = [&](const char* name) {
+        for (const TField& f : head)
+            if (f.Name == name)
+                return f.Content.value_or("?");
+        return std::string("?");
+    };
+    std::string line = value("time") + "  " + Padded(value("port"), 14);
+    line += "  signal " + RightAligned(value("signal_percent"), 3) + "%";
+    line += "  " + Padded("rssi " + value("signal_rssi"), 7);
+    line += "  " + Padded("ber " + value("bit_errors"), 5);
+    line += "  " + TextAsUtf8(OperatorPanelText(s));
+    const TCellInfo& serving = s.Cells[kServingCellRow];
+    if (serving.Valid)
+        line += "  cell " + std::to_string(serving.Channel) + " (" +
+                BandOfChannel(serving.Channel) + ") " + std::to_string(serving.Dbm) + " dBm";
+    int neighbours = 0;
+    for (int row = 1; row < kCellRowCount; ++row)
+        neighbours += s.Cells[row].Valid ? 1 : 0;
+    if (neighbours > 0)
+        line += ", " + std::to_string(neighbours) + " neighbours";
+    const std::string activity = value("activity");
+    if (activity != "?" && activity != "ready")
+        line += "  [" + activity + "]";
+    return line;
+}
+
+} // namespace
+
+std::optional<TRecordFormat> RecordFormatOfName(std::string_view name) {
+    if (name == "text")
+        return TRecordFormat::Text;
+    if (name == "csv")
+        return TRecordFormat::Csv;
+    if (name == "jsonl")
+        return TRecordFormat::JsonLines;
+    return std::nullopt;
+}
+
+const std::vector<std::string>& CsvColumns() {
+    static const std::vector<std::string> columns = [] {
+        std::vector<std::string> names;
+        TPollRecord empty;
+        for (const TField& f : HeadFields(empty))
+            names.push_back(f.Name);
+        for (int row = 0; row < kCellRowCount; ++row)
+            for (const TField& f : CellFields(empty.Status.Cells[row]).Fields)
+                names.push_back(CellPrefix(row) + "_" + f.Name);
+        return names;
+    }();
+    return columns;
+}
+
+std::string RecordHeader(TRecordFormat format) {
+    if (format != TRecordFormat::Csv)
+        return {};
+    std::string header;
+    for (const std::string& name : CsvColumns())
+        header += (header.empty() ? "" : ",") + name;
+    return header;
+}
+
+std::string FormatRecord(TRecordFormat format, const TPollRecord& record) {
+    switch (format) {
+    case TRecordFormat::Csv:
+        return CsvRow(record);
+    case TRecordFormat::JsonLines:
+        return JsonLine(record);
+    case TRecordFormat::Text:
+        return TextLine(record);
+    }
+    return {};
+}
+
+std::string TextAsUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        // The length of a well-formed sequence starting here (RFC 3629), or 0.
+        std::size_t length = 0;
+        if (c < 0x80)
+            length = 1;
+        else if (c >= 0xC2 && c <= 0xDF)
+            length = 2;
+        else if (c >= 0xE0 && c <= 0xEF)
+            length = 3;
+        else if (c >= 0xF0 && c <= 0xF4)
+            length = 4;
+        bool wellFormed = length > 0 && i + length <= bytes.size();
+        for (std::size_t k = 1; wellFormed && k < length; ++k)
+            wellFormed = (static_cast<unsigned char>(bytes[i + k]) & 0xC0) == 0x80;
+        if (wellFormed && length >= 3) {
+            const auto c1 = static_cast<unsigned char>(bytes[i + 1]);
+            // No overlong forms, no surrogates, nothing past U+10FFFF.
+            wellFormed = !(c == 0xE0 && c1 < 0xA0) && !(c == 0xED && c1 >= 0xA0) &&
+                         !(c == 0xF0 && c1 < 0x90) && !(c == 0xF4 && c1 >= 0x90);
+        }
+        if (wellFormed) {
+            out.append(bytes.substr(i, length));
+            i += length;
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+            ++i;
+        }
+    }
+    return out;
+}
+
+} // namespace celdara

@@ -1,0 +1,156 @@
+#!/usr/bin/env python3
+"""celdara-monitor as a user runs it: records checked with Python's own JSON and CSV readers,
+exit codes, and its records compared with what the simulated modem on a pty says it sent.
+
+Usage: monitor_cli_test.py MONITOR SIMULATOR
+"""
+import csv
+import io
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import unittest
+
+MONITOR, SIMULATOR = sys.argv[1], sys.argv[2]
+TIMEOUT = 120
+
+
+def run(*args, **kwargs):
+    return subprocess.run([MONITOR, *args], capture_output=True, text=True, timeout=TIMEOUT,
+                          **kwargs)
+
+
+class Records(unittest.TestCase):
+    def test_json_lines_parse_and_carry_the_simulated_modem(self):
+        result = run("--format", "jsonl", "--count", "20", "virtual-modem")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        lines = result.stdout.splitlines()
+        self.assertEqual(len(lines), 20)
+        for line in lines:
+            record = json.loads(line)  # raises on anything that is not JSON
+            self.assertEqual(record["port"], "virtual-modem")
+            self.assertEqual(record["manufacturer"], "Celdara")
+            self.assertEqual(record["model"], "Virtual GSM modem")
+            self.assertRegex(record["time"], r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d$")
+            self.assertIn(record["operator_code"], {"23001", "23002", "23003", "26201", None})
+            if record["signal_rssi"] is not None:
+                self.assertTrue(0 <= record["signal_rssi"] <= 31)
+                self.assertEqual(record["signal_percent"], record["signal_rssi"] * 100 // 32)
+            self.assertIsInstance(record["neighbour_cells"], list)
+
+    def test_csv_has_a_header_and_rows_that_read_back_whole(self):
+        result = run("--format", "csv", "--count", "20", "virtual-modem")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        rows = list(csv.reader(io.StringIO(result.stdout)))
+        self.assertEqual(len(rows), 21)
+        header = rows[0]
+        self.assertEqual(header[:4], ["time", "port", "manufacturer", "model"])
+        for row in rows[1:]:
+            self.assertEqual(len(row), len(header))
+            values = dict(zip(header, row))
+            self.assertEqual(values["port"], "virtual-modem")
+            for name, value in values.items():
+                if value and (name.endswith(("_channel", "_dbm", "_mcc", "_mnc", "_c1", "_rxlev"))
+                              or name in ("signal_rssi", "signal_percent", "bit_errors")):
+                    int(value)  # numbers are numbers, missing values are empty
+
+    def test_output_file_gets_one_header_across_runs(self):
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "log.csv")
+            for _ in range(2):
+                result = run("--format", "csv", "--count", "2", "--output", path, "virtual-modem")
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertEqual(result.stdout, "")
+            with open(path, newline="") as f:
+                rows = list(csv.reader(f))
+            self.assertEqual(len(rows), 5)
+            self.assertEqual(sum(1 for r in rows if r[0] == "time"), 1)
+
+    def test_text_lines_are_one_per_cycle(self):
+        result = run("--count", "3", "virtual-modem")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        lines = result.stdout.splitlines()
+        self.assertEqual(len(lines), 3)
+        for line in lines:
+            self.assertIn("virtual-modem", line)
+            self.assertRegex(line, r"signal +(\d+|\?)%")
+
+
+class ExitCodes(unittest.TestCase):
+    def test_a_missing_port_exits_1_with_the_reason(self):
+        result = run("/dev/nonexistent")
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("/dev/nonexistent", result.stderr)
+        self.assertRegex(result.stderr.lower(), "not there|no such")
+        self.assertEqual(result.stdout, "")
+
+    def test_bad_options_exit_2_with_the_usage(self):
+        for args in (["--format", "xml", "virtual-modem"], ["--count", "none", "x"], [],
+                     ["--bogus", "x"]):
+            result = run(*args)
+            self.assertEqual(result.returncode, 2, args)
+            self.assertIn("Usage: celdara-monitor", result.stderr)
+
+    def test_help_version_and_the_port_list(self):
+        self.assertIn("--format", run("--help").stdout)
+        self.assertRegex(run("--version").stdout, r"^celdara-monitor \d+\.\d+")
+        ports = run("--list-ports")
+        self.assertEqual(ports.returncode, 0)
+        self.assertIn("virtual-modem", ports.stdout)
+
+    def test_sigterm_ends_the_run_with_0(self):
+        monitor = subprocess.Popen([MONITOR, "--format", "jsonl", "virtual-modem"],
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        first = monitor.stdout.readline()  # a record: the port is open and polled
+        json.loads(first)
+        monitor.terminate()
+        out, err = monitor.communicate(timeout=TIMEOUT)
+        self.assertEqual(monitor.returncode, 0, err)
+
+
+class AgainstThePtySimulator(unittest.TestCase):
+    def test_records_are_what_the_simulated_modem_sent(self):
+        sim = subprocess.Popen([SIMULATOR, "--trace", "--seed", "7", "--latency", "5"],
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        try:
+            pty = sim.stdout.readline().strip()
+            self.assertTrue(pty.startswith("/"), pty)
+            result = run("--format", "jsonl", "--count", "10", pty)
+            self.assertEqual(result.returncode, 0, result.stderr)
+        finally:
+            sim.terminate()
+            _, trace = sim.communicate(timeout=TIMEOUT)
+        # What the modem sent, one poll reply after another: its +CSQ numbers and the
+        # numeric operator code of the same reply.
+        replies = []
+        for line in trace.splitlines():
+            if not line.startswith("< "):
+                continue
+            csq = re.search(r"\+CSQ: (\d+),(\d+)", line)
+            if csq:
+                # 99 is "not known": the record leaves such a value out.
+                rssi, ber = (int(v) for v in csq.groups())
+                replies.append({"rssi": None if rssi == 99 else rssi,
+                                "ber": None if ber == 99 else ber, "code": None})
+            code = re.search(r'\+COPS: \d,2,"(\d+)"', line)
+            if code and replies:
+                replies[-1]["code"] = code.group(1)
+        records = [json.loads(line) for line in result.stdout.splitlines()]
+        self.assertEqual(len(records), 10)
+        # Every record is one of the replies, in the order they were sent.
+        position = 0
+        for record in records:
+            self.assertEqual(record["port"], pty)
+            sent = {"rssi": record["signal_rssi"], "ber": record["bit_errors"],
+                    "code": record["operator_code"]}
+            while position < len(replies) and replies[position] != sent:
+                position += 1
+            self.assertLess(position, len(replies), f"{sent} was never sent after the last match")
+            position += 1
+
+
+if __name__ == "__main__":
+    unittest.main(argv=[sys.argv[0], "-v"])
