@@ -219,22 +219,6 @@ TEST_F(AppTest, TheHelpDocumentIsFound) {
     EXPECT_TRUE(file.readAll().contains("mccmnc.ini"));
 }
 
-TEST_F(AppTest, Screenshot) {
-    const QByteArray dir = qgetenv("CELDARA_SHOTS_DIR");
-    if (dir.isEmpty())
-        GTEST_SKIP() << "set CELDARA_SHOTS_DIR to write the screenshot";
-    TfrmMain& w = OpenWindow();
-    PickPort(kVirtualModemPort);
-    QTest::qWait(10000);
-    w.grab().save(QDir(QString::fromUtf8(dir)).filePath("main-window.png"));
-    // The terminal with all traffic shown, as the debug menu entry gives it.
-    w.mnuDebugTerminal->trigger();
-    QTest::qWait(1500);
-    w.termMain->FlushView();
-    w.termMain->Form()->grab().save(
-        QDir(QString::fromUtf8(dir)).filePath("terminal-in-program.png"));
-}
-
 } // namespace
 } // namespace celdara::testing
 

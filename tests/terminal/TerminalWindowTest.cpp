@@ -4,7 +4,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -478,50 +477,6 @@ TEST(TerminalWindowLifetime, OwnerDeletingTheWindowLeavesTheTerminalUsable) {
     EXPECT_EQ(terminal.Form(), nullptr);
     terminal.AddLine("nowhere", 6);
     terminal.SetDocked(true);
-}
-
-// Writes $CELDARA_SHOTS_DIR/terminal.png: the window with traffic of several kinds.
-TEST(TerminalScreenshot, WindowWithColouredTraffic) {
-    const QString dir = qEnvironmentVariable("CELDARA_SHOTS_DIR");
-    if (dir.isEmpty())
-        GTEST_SKIP() << "set CELDARA_SHOTS_DIR to write the screenshot";
-    Tick tick = 1000;
-    VTolmTerminal terminal(
-        nullptr, nullptr,
-        TerminalClock{[&tick] { return tick += 37; }, [] { return kNineOhFive; }});
-    terminal.BeginLoading();
-    terminal.SetName("termMain");
-    terminal.SetCaption("Terminal");
-    terminal.SetShowOptions(vttsoShowTimes);
-    terminal.SetShowHexEdit(true);
-    terminal.SetDebugWindowsVisible(true);
-    terminal.SetModeItems({"Text", "Hex"});
-    terminal.SetVisible(true);
-    terminal.Loaded();
-    terminal.AddLine("machine: INIT", 6);
-    terminal.AddString("AT+CSQ;+COPS=3,0;+COPS?\r", 5);
-    terminal.AddLine("+CSQ: 17,99", 6);
-    terminal.AddLine("OK", 6);
-    terminal.AddString("ATI\r", 1);
-    terminal.AddString("Manufacturer\r\n", 0);
-    const std::uint8_t hex[] = {0x41, 0x54, 0x0D, 0x0A, 0x1A};
-    terminal.AddChars(hex, 5, 2);
-    terminal.AddChars(hex, 5, 3);
-    terminal.AddLine("port lost", 7);
-    terminal.AddLine("connected", 8);
-    terminal.AddLine("state", 9);
-    terminal.AddLine("warning", 10);
-    terminal.AddLine("info", 11);
-    terminal.AddString("in \x01", 12);
-    terminal.AddString("out \x02", 13);
-    terminal.AddString("grey \x03", 16);
-    terminal.AddString("unknown \x04", 18);
-    terminal.EndLine();
-    QTest::keyClicks(terminal.Form()->findChild<QLineEdit*>("termMain_ManualLine"), "AT+CPAS");
-    terminal.FlushView();
-    QDir().mkpath(dir);
-    const QString path = dir + "/terminal.png";
-    ASSERT_TRUE(terminal.Form()->grab().save(path));
 }
 
 } // namespace
