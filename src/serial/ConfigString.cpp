@@ -1,5 +1,6 @@
 // The configuration string: the settings as one line of quoted fields, and back.
 #include "serial/LyrComm32.h"
+#include "serial/SettingChange.h"
 #include "util/Debug.h"
 #include "util/TextConvert.h"
 #include "util/TextCut.h"
@@ -13,15 +14,6 @@ namespace {
 constexpr const char* kParityTexts[] = {"None", "Odd", "Even", "Mark", "Space"};
 constexpr const char* kStopBitTexts[] = {"1", "1.5", "2"};
 
-// Sets `field` to `value`; true when that changed it.
-template <typename T>
-bool Change(T& field, T value) {
-    if (field == value)
-        return false;
-    field = value;
-    return true;
-}
-
 // A rate field: one of the known rates, else nothing changes.
 bool TakeBaudRate(const std::string& token, TBaudRate& rate) {
     if (token.empty())
@@ -29,7 +21,7 @@ bool TakeBaudRate(const std::string& token, TBaudRate& rate) {
     const int value = TextToInt(token, static_cast<int>(BaudRateValue(rate)));
     for (int i = 0; i < kBaudRateCount; ++i)
         if (static_cast<int>(BaudRateValue(static_cast<TBaudRate>(i))) == value)
-            return Change(rate, static_cast<TBaudRate>(i));
+            return ChangeSetting(rate, static_cast<TBaudRate>(i));
     return false;
 }
 
@@ -38,7 +30,7 @@ bool TakeDataBits(const std::string& token, TDataBits& bits) {
     if (token.empty())
         return false;
     const int n = TextToInt(token, 4 + static_cast<int>(bits));
-    return n >= 4 && n <= 8 && Change(bits, static_cast<TDataBits>(n - 4));
+    return n >= 4 && n <= 8 && ChangeSetting(bits, static_cast<TDataBits>(n - 4));
 }
 
 // A field that is one of `texts` exactly; the field takes its index.
@@ -46,7 +38,7 @@ template <typename T, std::size_t N>
 bool TakeNamed(const std::string& token, const char* const (&texts)[N], T& field) {
     for (std::size_t i = 0; i < N; ++i)
         if (token == texts[i])
-            return Change(field, static_cast<T>(i));
+            return ChangeSetting(field, static_cast<T>(i));
     return false;
 }
 
@@ -95,8 +87,8 @@ bool TakeTimeouts(std::string times, std::uint32_t (&values)[5]) {
         const std::string t = CutToken(times);
         if (t.empty())
             continue;
-        changed |= Change(values[i],
-                          static_cast<std::uint32_t>(TextToInt(t, static_cast<int>(values[i]))));
+        changed |= ChangeSetting(
+            values[i], static_cast<std::uint32_t>(TextToInt(t, static_cast<int>(values[i]))));
     }
     return changed;
 }

@@ -6,6 +6,7 @@
 
 #include "core/Application.h"
 #include "serial/LyrComm32Threads.h"
+#include "serial/SettingChange.h"
 
 namespace celdara {
 namespace {
@@ -93,31 +94,23 @@ void TLyrComm32::LineSettingChanged() {
 }
 
 void TLyrComm32::SetBaudRate(TBaudRate value) {
-    if (value == baudRate_)
-        return;
-    baudRate_ = value;
-    LineSettingChanged();
+    if (ChangeSetting(baudRate_, value))
+        LineSettingChanged();
 }
 
 void TLyrComm32::SetParity(TParity value) {
-    if (value == parity_)
-        return;
-    parity_ = value;
-    LineSettingChanged();
+    if (ChangeSetting(parity_, value))
+        LineSettingChanged();
 }
 
 void TLyrComm32::SetDataBits(TDataBits value) {
-    if (value == dataBits_)
-        return;
-    dataBits_ = value;
-    LineSettingChanged();
+    if (ChangeSetting(dataBits_, value))
+        LineSettingChanged();
 }
 
 void TLyrComm32::SetStopBits(TStopBits value) {
-    if (value == stopBits_)
-        return;
-    stopBits_ = value;
-    LineSettingChanged();
+    if (ChangeSetting(stopBits_, value))
+        LineSettingChanged();
 }
 
 void TLyrComm32::SetCommPort(const std::string& name) {
@@ -148,9 +141,7 @@ void TLyrComm32::SetLine(TModemLine line, bool raised) {
 }
 
 void TLyrComm32::Assign(const TObject* Source) {
-    const auto* s = dynamic_cast<const TLyrComm32*>(Source);
-    if (!s)
-        throw EConvertError("Cannot assign to a TLyrComm32");
+    const auto* s = &AssignSource<TLyrComm32>(Source, "TLyrComm32");
     SetAutoReconnect(s->autoReconnect_);
     SetBaudRate(s->baudRate_);
     SetDataBits(s->dataBits_);

@@ -35,6 +35,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The source of an assignment as a T; EConvertError when it is of another class.
+template <typename T>
+const T& AssignSource(const TObject* Source, const char* className) {
+    const auto* s = dynamic_cast<const T*>(Source);
+    if (!s)
+        throw EConvertError(std::string("Cannot assign to a ") + className);
+    return *s;
+}
+
 enum class TBaudRate : std::uint8_t {
     ____110,
     ____300,
@@ -325,6 +334,10 @@ private:
     // Starts the reader and the writer on the open device; throws ECommsError when the
     // system will not make one.
     void StartThreads();
+    // Makes and starts one worker; when the system will not, the port is closed and
+    // ECommsError names the failure.
+    template <typename TThread, typename TMake>
+    void StartWorker(std::unique_ptr<TThread>& thread, const char* failure, TMake make);
     void CloseReadThread();
     void CloseWriteThread();
     void HandleMessage(TMessage& message);

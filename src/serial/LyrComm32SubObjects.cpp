@@ -1,6 +1,7 @@
 // The property objects of the serial component: lines and handshakes, characters,
 // options and time-outs. Changes that matter to an open port reach it at once.
 #include "serial/LyrComm32.h"
+#include "serial/SettingChange.h"
 
 namespace celdara {
 
@@ -26,51 +27,37 @@ void LyrComm32Signals::SetRTS(bool value) {
 }
 
 void LyrComm32Signals::SetDTRControl(VTolmSignalControl_DTR value) {
-    if (value == dtrControl_)
-        return;
-    dtrControl_ = value;
-    UpdateDCB2();
+    if (ChangeSetting(dtrControl_, value))
+        UpdateDCB2();
 }
 
 void LyrComm32Signals::SetRTSControl(VTolmSignalControl_RTS value) {
-    if (value == rtsControl_)
-        return;
-    rtsControl_ = value;
-    UpdateDCB2();
+    if (ChangeSetting(rtsControl_, value))
+        UpdateDCB2();
 }
 
 void LyrComm32Signals::SetCTSHandshake(bool value) {
-    if (value == ctsHandshake_)
-        return;
-    ctsHandshake_ = value;
-    UpdateDCB2();
+    if (ChangeSetting(ctsHandshake_, value))
+        UpdateDCB2();
 }
 
 void LyrComm32Signals::SetDSRHandshake(bool value) {
-    if (value == dsrHandshake_)
-        return;
-    dsrHandshake_ = value;
-    UpdateDCB2();
+    if (ChangeSetting(dsrHandshake_, value))
+        UpdateDCB2();
 }
 
 void LyrComm32Signals::SetXOnOffTransmit(bool value) {
-    if (value == xonOffTransmit_)
-        return;
-    xonOffTransmit_ = value;
-    UpdateDCB();
+    if (ChangeSetting(xonOffTransmit_, value))
+        UpdateDCB();
 }
 
 void LyrComm32Signals::SetXOnOffReceive(bool value) {
-    if (value == xonOffReceive_)
-        return;
-    xonOffReceive_ = value;
-    UpdateDCB();
+    if (ChangeSetting(xonOffReceive_, value))
+        UpdateDCB();
 }
 
 void LyrComm32Signals::Assign(const TObject* Source) {
-    const auto* s = dynamic_cast<const LyrComm32Signals*>(Source);
-    if (!s)
-        throw EConvertError("Cannot assign to a LyrComm32Signals");
+    const auto* s = &AssignSource<LyrComm32Signals>(Source, "LyrComm32Signals");
     ctsHandshake_ = s->ctsHandshake_;
     dsrHandshake_ = s->dsrHandshake_;
     dtrControl_ = s->dtrControl_;
@@ -81,9 +68,7 @@ void LyrComm32Signals::Assign(const TObject* Source) {
 }
 
 void LyrComm32Chars::Assign(const TObject* Source) {
-    const auto* s = dynamic_cast<const LyrComm32Chars*>(Source);
-    if (!s)
-        throw EConvertError("Cannot assign to a LyrComm32Chars");
+    const auto* s = &AssignSource<LyrComm32Chars>(Source, "LyrComm32Chars");
     XOn = s->XOn;
     XOff = s->XOff;
     Evt = s->Evt;
@@ -92,9 +77,7 @@ void LyrComm32Chars::Assign(const TObject* Source) {
 }
 
 void LyrComm32Options::Assign(const TObject* Source) {
-    const auto* s = dynamic_cast<const LyrComm32Options*>(Source);
-    if (!s)
-        throw EConvertError("Cannot assign to a LyrComm32Options");
+    const auto* s = &AssignSource<LyrComm32Options>(Source, "LyrComm32Options");
     EnhancedName = s->EnhancedName;
     SkipEvents = s->SkipEvents;
 }
@@ -108,9 +91,7 @@ void LyrComm32Timeouts::SetTimeout(int index, std::uint32_t value) {
 }
 
 void LyrComm32Timeouts::Assign(const TObject* Source) {
-    const auto* s = dynamic_cast<const LyrComm32Timeouts*>(Source);
-    if (!s)
-        throw EConvertError("Cannot assign to a LyrComm32Timeouts");
+    const auto* s = &AssignSource<LyrComm32Timeouts>(Source, "LyrComm32Timeouts");
     std::copy(std::begin(s->values_), std::end(s->values_), std::begin(values_));
     if (comm_)
         comm_->UpdateDCB2();

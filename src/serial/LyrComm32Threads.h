@@ -93,6 +93,9 @@ protected:
     explicit TSerialThread(const TSerialThreadContext& context)
         : VTolmThread(true), ctx_(context) {}
     void PostHangup(int error);
+    // The component's debug log, which the threads write too.
+    static void DebugLog(std::string_view line);
+    static void LogLastError(int error, std::string_view prefix);
     // The device has gone away (or closed under the thread): logged and posted.
     void ReportPortGone(int error);
     // A worker that ends by an exception would leave a port that looks open but hears or

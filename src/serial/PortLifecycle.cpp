@@ -82,6 +82,18 @@ std::uint32_t TLyrComm32::ReaderEventMask() const {
     return mask;
 }
 
+template <typename TThread, typename TMake>
+void TLyrComm32::StartWorker(std::unique_ptr<TThread>& thread, const char* failure, TMake make) {
+    try {
+        thread = make();
+        thread->Resume();
+    } catch (const std::system_error& e) {
+        LogLastError(e.code().value(), failure);
+        Close();
+        throw ECommsError(failure);
+    }
+}
+
 void TLyrComm32::StartThreads() {
     TSerialThreadContext ctx;
     ctx.Device = device_.get();
@@ -93,23 +105,11 @@ void TLyrComm32::StartThreads() {
     ctx.TxPending = &txPending_;
     txPending_.store(false);
 
-    try {
-        readThread_ = std::make_unique<TReadThread>(ctx, ReaderEventMask(), chars_->Evt);
-        readThread_->Resume();
-    } catch (const std::system_error& e) {
-        LogLastError(e.code().value(), "Unable to create Read thread");
-        Close();
-        throw ECommsError("Unable to create Read thread");
-    }
+    StartWorker(readThread_, "Unable to create Read thread",
+                [&] { return std::make_unique<TReadThread>(ctx, ReaderEventMask(), chars_->Evt); });
     readThread_->SetPriority(5);
-    try {
-        writeThread_ = std::make_unique<TWriteThread>(ctx);
-        writeThread_->Resume();
-    } catch (const std::system_error& e) {
-        LogLastError(e.code().value(), "Unable to create Write thread");
-        Close();
-        throw ECommsError("Unable to create Write thread");
-    }
+    StartWorker(writeThread_, "Unable to create Write thread",
+                [&] { return std::make_unique<TWriteThread>(ctx); });
     writeThread_->SetPriority(4);
 }
 

@@ -11,13 +11,6 @@
 namespace celdara {
 namespace {
 
-void DebugLog(std::string_view line) {
-    VTolmCommunicationComponent::DebugLog(line);
-}
-void LogLastError(int error, std::string_view prefix) {
-    VTolmCommunicationComponent::LogLastError(error, prefix);
-}
-
 // When a chunk is complete, from the read time-outs at its start. A read ends when the
 // buffer is full, when the line has been quiet for more than the read interval after a
 // byte, or when the total time-out has run out; an interval of 0xFFFFFFFF with no total

@@ -70,15 +70,21 @@ void TSerialThread::PostHangup(int error) {
     ctx_.Queue->Post(ctx_.MessageWindow, WM_COMM_HANGUP, error, error ? 1 : 0);
 }
 
+void TSerialThread::DebugLog(std::string_view line) {
+    VTolmCommunicationComponent::DebugLog(line);
+}
+
+void TSerialThread::LogLastError(int error, std::string_view prefix) {
+    VTolmCommunicationComponent::LogLastError(error, prefix);
+}
+
 void TSerialThread::ReportPortGone(int error) {
-    VTolmCommunicationComponent::DebugLog(
-        "ERROR_INVALID_HANDLE, Likely that the Service Provider has closed the port.");
+    DebugLog("ERROR_INVALID_HANDLE, Likely that the Service Provider has closed the port.");
     PostHangup(error);
 }
 
 void TSerialThread::ReportFailure(std::string_view what) {
-    VTolmCommunicationComponent::DebugLog(std::string("Serial thread failed: ") +
-                                          std::string(what));
+    DebugLog(std::string("Serial thread failed: ") + std::string(what));
     PostHangup(EIO);
 }
 

@@ -7,17 +7,6 @@
 #include <exception>
 
 namespace celdara {
-namespace {
-
-void DebugLog(std::string_view line) {
-    VTolmCommunicationComponent::DebugLog(line);
-}
-void LogLastError(int error, std::string_view prefix) {
-    VTolmCommunicationComponent::LogLastError(error, prefix);
-}
-
-} // namespace
-
 bool TWriteQueue::Post(TWriteRequest request) {
     {
         std::lock_guard lock(mutex_);

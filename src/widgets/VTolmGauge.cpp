@@ -401,6 +401,30 @@ private:
     int h_;
 };
 
+// Lays the text over the image in its colour XOR the light/dark mask, so it stays legible
+// over both the bar and the background; the coverage gives antialiased edges their share.
+void BlendText(QImage& image, const QImage& coverage, const QImage& mask, TColor textColor) {
+    const int w = image.width();
+    const int h = image.height();
+    for (int y = 0; y < h; ++y) {
+        const auto* cov = reinterpret_cast<const QRgb*>(coverage.constScanLine(y));
+        const auto* msk = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const int a = qAlpha(cov[x]);
+            if (a == 0)
+                continue;
+            const TColor m = RGBColor(qRed(msk[x]), qGreen(msk[x]), qBlue(msk[x]));
+            const TColor t = textColor ^ m;
+            const QRgb under = out[x];
+            auto blend = [a](int top, int below) { return (top * a + below * (255 - a)) / 255; };
+            const int ua = qAlpha(under);
+            out[x] = qRgba(blend(RedOf(t), qRed(under)), blend(GreenOf(t), qGreen(under)),
+                           blend(BlueOf(t), qBlue(under)), blend(255, ua));
+        }
+    }
+}
+
 } // namespace
 
 VTolmGauge::VTolmGauge(QWidget* parent) : QWidget(parent) {
@@ -575,23 +599,7 @@ QImage VTolmGauge::RenderImage() {
         p.drawText(pos.x, pos.y + fm.ascent(), colors.Text);
     }
 
-    for (int y = 0; y < h; ++y) {
-        const auto* cov = reinterpret_cast<const QRgb*>(coverage.constScanLine(y));
-        const auto* msk = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
-        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const int a = qAlpha(cov[x]);
-            if (a == 0)
-                continue;
-            const TColor m = RGBColor(qRed(msk[x]), qGreen(msk[x]), qBlue(msk[x]));
-            const TColor t = colors.TextColor ^ m;
-            const QRgb under = out[x];
-            auto blend = [a](int top, int below) { return (top * a + below * (255 - a)) / 255; };
-            const int ua = qAlpha(under);
-            out[x] = qRgba(blend(RedOf(t), qRed(under)), blend(GreenOf(t), qGreen(under)),
-                           blend(BlueOf(t), qBlue(under)), blend(255, ua));
-        }
-    }
+    BlendText(image, coverage, mask, colors.TextColor);
     return image;
 }
 
