@@ -1,5 +1,5 @@
-// The main thread's message queue, the stand-in for a hidden message window: any thread
-// posts, the main thread handles the messages in posting order. A message may carry a
+// The main thread's message queue: any thread posts, the main thread handles the messages
+// in posting order, so the worker threads never call into a component. A message may carry a
 // block of bytes, which belongs to the message and is released with it.
 #pragma once
 
@@ -13,7 +13,7 @@ namespace celdara {
 
 struct TMessage;
 
-// Whatever receives messages (a component's hidden window).
+// Whatever receives messages (a component's own target, which lives as long as it does).
 class TMessageTarget {
 public:
     virtual ~TMessageTarget() = default;
@@ -43,7 +43,7 @@ public:
     bool ProcessOne();
 
     // Main thread: handles the messages queued for `target` when the call began, in posting
-    // order, and leaves every other message queued (a window delivering what is still
+    // order, and leaves every other message queued (a target delivering what is still
     // meant for it before it goes away). Returns the number handled.
     int ProcessTarget(const TMessageTarget* target);
 

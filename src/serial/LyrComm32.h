@@ -298,7 +298,7 @@ public:
     std::string OpenName() const;
 
     const std::string& DeviceName() const { return deviceName_; }
-    // The hidden window the threads post to.
+    // The target of the messages from the threads, handled on the main thread.
     TMessageTarget* MessageWindow() const;
     TCommState LastState() const { return lastState_; }
     // Why the last Open failed: the errno (0 after a successful open) and a sentence.

@@ -20,8 +20,8 @@
 
 namespace celdara {
 
-// The messages the threads post to the component's message target (WM_USER + 1 onwards,
-// the numbers the component's messages always had).
+// The kinds of message the threads post to the component's message target, under the
+// numbers the component's messages are known by.
 inline constexpr int WM_COMM_DATA = 1025;
 inline constexpr int WM_COMM_HANGUP = 1026;
 inline constexpr int WM_COMM_STATE = 1027;

@@ -1,6 +1,7 @@
-// The line-settings records of a serial port, kept with the field meanings of the Win32
-// device control block (DCB) and time-out record (COMMTIMEOUTS), so that the settings logic
-// reads like the behaviour it implements. The device layer maps them onto the platform.
+// The line-settings records of a serial port: the device control block (TDCB) with its flag
+// word and the time-out record (TCommTimeouts), field for field as the settings logic is
+// described, so that the logic reads like the behaviour it implements. PosixSerialDevice
+// maps them onto termios; what Linux cannot do is refused there.
 #pragma once
 
 #include <cstdint>

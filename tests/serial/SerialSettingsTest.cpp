@@ -35,22 +35,6 @@ TEST_F(ClosedComm, DefaultsGiveTheDocumentedConfigurationString) {
     EXPECT_TRUE(comm.Options().SkipEvents.Empty());
 }
 
-TEST_F(ClosedComm, DefaultControlBlockHasFlagWord0x1091AndTheFlowLimits) {
-    TDCB dcb;
-    comm.FillDCB(dcb);
-    EXPECT_EQ(dcb.Flags, 0x1091u);
-    EXPECT_EQ(dcb.DCBlength, 28u);
-    EXPECT_EQ(dcb.XonLim, 2048);
-    EXPECT_EQ(dcb.XoffLim, 512);
-    EXPECT_EQ(dcb.XonChar, 17);
-    EXPECT_EQ(dcb.XoffChar, 19);
-    EXPECT_EQ(dcb.EvtChar, 0);
-    EXPECT_EQ(dcb.BaudRate, 19200u);
-    EXPECT_EQ(dcb.ByteSize, 8);
-    EXPECT_EQ(dcb.Parity, NOPARITY);
-    EXPECT_EQ(dcb.StopBits, ONESTOPBIT);
-}
-
 TEST_F(ClosedComm, ControlBlockFlagsFollowTheSignals) {
     struct Row {
         const char* name;
@@ -429,8 +413,27 @@ TEST_F(FakeComm, AutoReconnectOpensOnSettingsAndConfigurationString) {
 }
 
 TEST_F(FakeComm, SettingsOnAnOpenPortReachTheDevice) {
+    // Whatever the device had before: every flag set, other flow limits.
+    provider.state.current.Flags = ~0u;
+    provider.state.current.XonLim = 1;
+    provider.state.current.XoffLim = 1;
     comm.SetCommPort("fake0");
     ASSERT_TRUE(comm.Open());
+    {
+        // Opening applies the default settings with the whole flag word replaced.
+        std::lock_guard lock(provider.state.mutex);
+        ASSERT_FALSE(provider.state.applied.empty());
+        const TDCB& opened = provider.state.applied.front();
+        EXPECT_EQ(opened.Flags, 0x1091u);
+        EXPECT_EQ(opened.XonLim, 2048);
+        EXPECT_EQ(opened.XoffLim, 512);
+        EXPECT_EQ(opened.BaudRate, 19200u);
+        EXPECT_EQ(opened.ByteSize, 8);
+        EXPECT_EQ(opened.Parity, NOPARITY);
+        EXPECT_EQ(opened.StopBits, ONESTOPBIT);
+        EXPECT_EQ(opened.XonChar, 17);
+        EXPECT_EQ(opened.XoffChar, 19);
+    }
     EXPECT_EQ(provider.state.dtrRaised.load(), 1);
     comm.Signals().SetDTR(false);
     EXPECT_EQ(provider.state.dtrRaised.load(), 0);
