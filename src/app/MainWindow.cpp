@@ -271,6 +271,9 @@ void TfrmMain::CreateMenu(QVBoxLayout* layout) {
     layout->setMenuBar(MainMenu1);
 
     QMenu* file = MainMenu1->addMenu(tr("&File"));
+    QMenu* settings = new QMenu(tr("Settings"), MainMenu1);
+    CreateDataEntries(file, settings);
+    file->addSeparator();
     QAction* exit = file->addAction(tr("&Exit"));
     exit->setObjectName("mnuExit");
     connect(exit, &QAction::triggered, this, [this] { close(); });
@@ -286,7 +289,8 @@ void TfrmMain::CreateMenu(QVBoxLayout* layout) {
         connect(entry, &QAction::triggered, this, [this, i] { SelectUpdateSpeed(i); });
     }
 
-    QMenu* settings = MainMenu1->addMenu(tr("Settings"));
+    MainMenu1->addMenu(settings);
+    settings->addSeparator();
     mnuDebugTerminal = settings->addAction(tr("Debug terminal"));
     mnuDebugTerminal->setObjectName("mnuDebugTerminal");
     mnuDebugTerminal->setCheckable(true);
@@ -342,6 +346,7 @@ void TfrmMain::FormShow(TObject*) {
     sgrResult->setHorizontalHeaderLabels(headers);
 
     monitor_->LoadOperators(SettingsFolder(VTolmAppInfo1->AppName()));
+    RestoreLog();
     SelectUpdateSpeed(kDefaultSpeed);
     Application().ProcessMessages();
     monitor_->EnterState(msInit);

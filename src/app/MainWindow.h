@@ -7,6 +7,9 @@
 #include "appinfo/VTolmImprovedForm.h"
 #include "modem/ModemMonitor.h"
 #include "modem/ModemView.h"
+#include "records/RecordFile.h"
+#include "records/SignalHistory.h"
+#include "widgets/GraphGeometry.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -68,6 +71,10 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     TStatusPanel* StatusPanels[3] = {};
     QAction* mnuDebugTerminal = nullptr;
+    QAction* mnuSaveHistory = nullptr;
+    QAction* mnuSaveGraph = nullptr;
+    QAction* mnuLogToFile = nullptr;
+    QAction* mnuStopLog = nullptr;
     QActionGroup* speedGroup = nullptr;
 
     ModemMonitor& Monitor() { return *monitor_; }
@@ -85,6 +92,15 @@ public:
     // source tree's. Empty when none exists.
     static QString FindHelpDocument();
 
+    // The signal history as a table (time, level) and the graph as a PNG image; false with
+    // the reason in `error`.
+    bool SaveSignalHistory(const QString& path, QString& error) const;
+    bool SaveGraphImage(const QString& path, QString& error) const;
+    // Appends every poll cycle to `path` as CSV records and stores the choice; false with
+    // the reason in `error`. An empty path stops logging.
+    bool StartLog(const QString& path, QString& error);
+    bool Logging() const { return log_.IsOpen(); }
+
     // IModemView
     void AddLine(const std::string& text, int kind) override;
     void AddString(const std::string& text, int kind) override;
@@ -97,6 +113,7 @@ public:
     std::string PortBoxText() override;
     void ShowPortState(TCommState state) override;
     void ProcessMessages() override;
+    void PollCycleCompleted() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -123,6 +140,12 @@ private:
     void mnuDebugTerminalClick(bool checked);
     void mnuContentClick();
     void mnuAboutClick();
+    void CreateDataEntries(QMenu* file, QMenu* settings);
+    void mnuSaveHistoryClick();
+    void mnuSaveGraphClick();
+    void mnuLogToFileClick();
+    void RestoreLog();
+    void ShowLogState();
 
     // The cell grid's rows, the header row included.
     static constexpr int kGridRows = 8;
@@ -132,6 +155,9 @@ private:
     std::unique_ptr<ModemMonitor> monitor_;
     QButtonGroup* operatorButtons_ = nullptr;
     bool shown_ = false;
+    // What the graph was given, with the times, for saving the history.
+    TSignalHistory signalHistory_{widgets::kHistoryCapacity};
+    TRecordFile log_;
 };
 
 } // namespace celdara

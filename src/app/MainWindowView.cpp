@@ -32,6 +32,7 @@ void TfrmMain::SetStatusPanel(int panel, const std::string& text) {
 
 void TfrmMain::SetGraphValue(int value) {
     rkwXPGraph1->SetUsageValue(value);
+    signalHistory_.Add(std::chrono::system_clock::now(), value);
 }
 
 void TfrmMain::SetCellRow(int row, const TCellRowTexts& texts) {

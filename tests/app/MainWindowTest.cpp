@@ -13,9 +13,11 @@
 #include <QFile>
 #include <QFocusEvent>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -242,6 +244,78 @@ TEST_F(AppTest, TerminationSignalsCloseTheWindowAsItsCloseBoxDoes) {
     int error = 0;
     auto again = RegisterSimulatedModems().OpenDevice(kVirtualModemPort, error);
     EXPECT_NE(again, nullptr) << "the port was left open, error " << error;
+}
+
+} // namespace
+} // namespace celdara::testing
+
+namespace celdara::testing {
+namespace {
+
+TEST_F(AppTest, TheSignalHistoryAndTheGraphAreSavedAsATableAndAnImage) {
+    TfrmMain& w = OpenWindow();
+    PickPort(kVirtualModemPort);
+    ASSERT_TRUE(WaitFor([&] { return w.Monitor().CompletedCycles() >= 2; }, 15000));
+    QTest::qWait(3 * w.tmrShow->Interval());
+
+    QString error;
+    const QString table = QDir(configDir.path()).filePath("history.csv");
+    ASSERT_TRUE(w.SaveSignalHistory(table, error)) << error.toStdString();
+    QFile file(table);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines[0], "time,level");
+    EXPECT_TRUE(QRegularExpression(R"(^\d{4}-\d\d-\d\dT[\d:.]+[+-]\d\d:\d\d,\d*$)")
+                    .match(lines.last())
+                    .hasMatch())
+        << lines.last().toStdString();
+
+    const QString image = QDir(configDir.path()).filePath("graph.png");
+    ASSERT_TRUE(w.SaveGraphImage(image, error)) << error.toStdString();
+    QImage png(image);
+    EXPECT_EQ(png.size(), w.rkwXPGraph1->size() * w.rkwXPGraph1->devicePixelRatio());
+
+    EXPECT_FALSE(w.SaveSignalHistory(QDir(configDir.path()).filePath("no/such/dir/h.csv"), error));
+    EXPECT_TRUE(error.contains("no/such/dir")) << error.toStdString();
+}
+
+TEST_F(AppTest, TheLogGetsEveryCycleResumesAtTheNextStartAndStopsOnceOnAWriteError) {
+    const QString path = QDir(configDir.path()).filePath("cycles.csv");
+    auto lines = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly)
+                   ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
+                   : QStringList();
+    };
+    {
+        TfrmMain& w = OpenWindow();
+        QString error;
+        ASSERT_TRUE(w.StartLog(path, error)) << error.toStdString();
+        PickPort(kVirtualModemPort);
+        ASSERT_TRUE(WaitFor([&] { return lines().size() >= 4; }, 15000));
+        EXPECT_TRUE(lines()[0].startsWith("time,port,manufacturer,model,"));
+        EXPECT_TRUE(lines()[1].contains(",virtual-modem,Celdara,Virtual GSM modem,"));
+        EXPECT_TRUE(w.StatusBar1->toolTip().contains("cycles.csv"))
+            << w.StatusBar1->toolTip().toStdString();
+        CloseWindow();
+    }
+    const int before = static_cast<int>(lines().size());
+    TfrmMain& w = OpenWindow(); // the stored port and the stored log
+    EXPECT_TRUE(w.Logging());
+    ASSERT_TRUE(WaitFor([&] { return lines().size() >= before + 2; }, 15000));
+    EXPECT_EQ(lines().filter(QRegularExpression("^time,")).size(), 1) << "one header";
+
+    // The file goes away under the running log: said once, logging stops, polling goes on.
+    QFile::remove(path);
+    ASSERT_TRUE(WaitFor([&] { return !w.Logging(); }, 5000));
+    const std::uint64_t cycles = w.Monitor().CompletedCycles();
+    ASSERT_TRUE(WaitFor([&] { return w.Monitor().CompletedCycles() >= cycles + 3; }, 10000));
+    EXPECT_EQ(w.findChildren<QMessageBox*>("msgLogFailed").size(), 1);
+    EXPECT_FALSE(QFile::exists(path));
+    QFile settings(ConfigFile("registry.ini"));
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(settings.readAll().contains("cycles.csv"));
 }
 
 } // namespace

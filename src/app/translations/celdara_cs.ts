@@ -223,5 +223,57 @@ signál, operátora, buňky a hovory.</translation>
         <source>No program is set up to show %1.</source>
         <translation>Žádný program není nastaven k zobrazení %1.</translation>
     </message>
+    <message>
+        <source>Save signal history...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save graph as image...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Log to file...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop logging</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot save the signal history to %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot save the graph to %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 Logging stopped.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Logging to %1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save signal history</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save graph as image</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PNG images (*.png)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Log every poll cycle to</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>
