@@ -225,55 +225,55 @@ signál, operátora, buňky a hovory.</translation>
     </message>
     <message>
         <source>Save signal history...</source>
-        <translation type="unfinished"></translation>
+        <translation>Uložit historii signálu...</translation>
     </message>
     <message>
         <source>Save graph as image...</source>
-        <translation type="unfinished"></translation>
+        <translation>Uložit graf jako obrázek...</translation>
     </message>
     <message>
         <source>Log to file...</source>
-        <translation type="unfinished"></translation>
+        <translation>Zapisovat do souboru...</translation>
     </message>
     <message>
         <source>Stop logging</source>
-        <translation type="unfinished"></translation>
+        <translation>Přestat zapisovat</translation>
     </message>
     <message>
         <source>Cannot save the signal history to %1: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Historii signálu nelze uložit do %1: %2</translation>
     </message>
     <message>
         <source>Cannot save the graph to %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Graf nelze uložit do %1.</translation>
     </message>
     <message>
         <source>%1 Logging stopped.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 Zápis byl ukončen.</translation>
     </message>
     <message>
         <source>Logging to %1 (%2)</source>
-        <translation type="unfinished"></translation>
+        <translation>Zápis do %1 (%2)</translation>
     </message>
     <message>
         <source>Save signal history</source>
-        <translation type="unfinished"></translation>
+        <translation>Uložit historii signálu</translation>
     </message>
     <message>
         <source>CSV files (*.csv)</source>
-        <translation type="unfinished"></translation>
+        <translation>Soubory CSV (*.csv)</translation>
     </message>
     <message>
         <source>Save graph as image</source>
-        <translation type="unfinished"></translation>
+        <translation>Uložit graf jako obrázek</translation>
     </message>
     <message>
         <source>PNG images (*.png)</source>
-        <translation type="unfinished"></translation>
+        <translation>Obrázky PNG (*.png)</translation>
     </message>
     <message>
         <source>Log every poll cycle to</source>
-        <translation type="unfinished"></translation>
+        <translation>Zapisovat každý cyklus dotazování do</translation>
     </message>
 </context>
 </TS>
