@@ -51,87 +51,85 @@ std::string MonitorUsage() {
            "  --version                show the version and exit\n";
 }
 
+namespace {
+
+bool IsFlag(const std::string& name) {
+    return name == "--help" || name == "-h" || name == "--version" || name == "--list-ports";
+}
+
+void ApplyFlag(const std::string& name, TMonitorOptions& options) {
+    if (name == "--version")
+        options.Version = true;
+    else if (name == "--list-ports")
+        options.ListPorts = true;
+    else
+        options.Help = true;
+}
+
+bool IsValueOption(const std::string& name) {
+    return name == "--format" || name == "--interval" || name == "--count" || name == "--output" ||
+           name == "--operator";
+}
+
+// One option with its value; false with what is wrong in `error`.
+bool ApplyValue(const std::string& name, const std::string& value, TMonitorOptions& options,
+                std::string& error) {
+    if (name == "--format") {
+        const auto format = RecordFormatOfName(value);
+        if (format)
+            options.Format = *format;
+        else
+            error = "unknown format \"" + value + "\" (use text, csv or jsonl)";
+    } else if (name == "--interval") {
+        if (!ParseSeconds(value, options.IntervalSeconds))
+            error = "--interval takes a number of seconds, not \"" + value + "\"";
+    } else if (name == "--count") {
+        if (!ParseCount(value, options.Count))
+            error = "--count takes a whole number above 0, not \"" + value + "\"";
+    } else if (name == "--output") {
+        options.OutputFile = value;
+        if (value.empty())
+            error = "--output needs a file name";
+    } else if (name == "--operator") {
+        options.Operator = value;
+        if (!IsOperatorChoice(value))
+            error = "--operator takes a numeric code such as 23002, or auto, not \"" + value + "\"";
+    }
+    return error.empty();
+}
+
+} // namespace
+
 std::optional<TMonitorOptions> ParseMonitorOptions(const std::vector<std::string>& args,
                                                    std::string& error) {
     TMonitorOptions options;
     std::vector<std::string> ports;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string arg = args[i];
-        std::string value;
-        bool hasValue = false;
+        std::string name = args[i];
+        std::optional<std::string> value;
         // Both "--name value" and "--name=value".
-        if (arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) {
-            value = arg.substr(arg.find('=') + 1);
-            arg = arg.substr(0, arg.find('='));
-            hasValue = true;
+        if (name.rfind("--", 0) == 0 && name.find('=') != std::string::npos) {
+            value = name.substr(name.find('=') + 1);
+            name = name.substr(0, name.find('='));
         }
-        auto takeValue = [&]() -> bool {
-            if (hasValue)
-                return true;
-            if (i + 1 >= args.size()) {
-                error = "option " + arg + " needs a value";
-                return false;
-            }
-            value = args[++i];
-            return true;
-        };
-        const bool flag =
-            arg == "--help" || arg == "-h" || arg == "--version" || arg == "--list-ports";
-        if (flag && hasValue) {
-            error = "option " + arg + " takes no value";
-            return std::nullopt;
-        }
-        if (arg == "--help" || arg == "-h") {
-            options.Help = true;
-        } else if (arg == "--version") {
-            options.Version = true;
-        } else if (arg == "--list-ports") {
-            options.ListPorts = true;
-        } else if (arg == "--format") {
-            if (!takeValue())
-                return std::nullopt;
-            const auto format = RecordFormatOfName(value);
-            if (!format) {
-                error = "unknown format \"" + value + "\" (use text, csv or jsonl)";
+        if (IsFlag(name)) {
+            if (value) {
+                error = "option " + name + " takes no value";
                 return std::nullopt;
             }
-            options.Format = *format;
-        } else if (arg == "--interval") {
-            if (!takeValue())
-                return std::nullopt;
-            if (!ParseSeconds(value, options.IntervalSeconds)) {
-                error = "--interval takes a number of seconds, not \"" + value + "\"";
+            ApplyFlag(name, options);
+        } else if (IsValueOption(name)) {
+            if (!value && i + 1 >= args.size()) {
+                error = "option " + name + " needs a value";
                 return std::nullopt;
             }
-        } else if (arg == "--count") {
-            if (!takeValue())
+            if (!ApplyValue(name, value ? *value : args[++i], options, error))
                 return std::nullopt;
-            if (!ParseCount(value, options.Count)) {
-                error = "--count takes a whole number above 0, not \"" + value + "\"";
-                return std::nullopt;
-            }
-        } else if (arg == "--output") {
-            if (!takeValue())
-                return std::nullopt;
-            if (value.empty()) {
-                error = "--output needs a file name";
-                return std::nullopt;
-            }
-            options.OutputFile = value;
-        } else if (arg == "--operator") {
-            if (!takeValue())
-                return std::nullopt;
-            if (!IsOperatorChoice(value)) {
-                error =
-                    "--operator takes a numeric code such as 23002, or auto, not \"" + value + "\"";
-                return std::nullopt;
-            }
-            options.Operator = value;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            error = "unknown option " + arg;
+        } else if (name.size() > 1 && name[0] == '-') {
+            error = "unknown option " + name;
             return std::nullopt;
         } else {
-            ports.push_back(arg);
+            ports.push_back(name);
         }
     }
     if (options.Help || options.Version || options.ListPorts)

@@ -61,7 +61,7 @@ TEST(MonitorOptions, BadCommandLinesSayWhatIsWrong) {
         {{}, "no port given"},
         {{"a", "b"}, "only one port"},
         {{"--format", "xml", "p"}, "unknown format \"xml\""},
-        {{"--format"}, "--format needs a value"},
+        {{"--format"}, "option --format needs a value"},
         {{"--count", "0", "p"}, "--count takes a whole number above 0"},
         {{"--count", "-3", "p"}, "--count takes a whole number above 0"},
         {{"--count", "12abc", "p"}, "--count takes"},
