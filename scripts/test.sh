@@ -1,10 +1,11 @@
 #!/bin/sh
-# Builds Celdara and runs the whole test suite: the release build with every layer, the
-# logic layers again under the address and undefined-behaviour sanitizers, and the serial
-# port with its threads under the thread sanitizer.
+# Checks the shape of the tree, builds Celdara and runs the whole test suite: the release
+# build with every layer, the logic layers again under the address and undefined-behaviour
+# sanitizers, and the serial port with its threads under the thread sanitizer.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/deps.sh
+sh scripts/check-structure.sh
 
 jobs=$(nproc)
 
