@@ -13,6 +13,19 @@ constexpr std::uint32_t kAwaitCsq = 1, kAwaitCops = 2, kAwaitCreg = 4, kAwaitCpa
                         kAwaitOk = 16;
 constexpr std::uint32_t kAwaitAll = kAwaitCsq | kAwaitCops | kAwaitCreg | kAwaitCpas | kAwaitOk;
 
+// The replies of PollCommand: how each begins, the bit it clears and its parser.
+struct TPollReply {
+    const char* Prefix;
+    std::uint32_t Awaited;
+    void (*Parse)(std::string_view line, TModemStatus& status);
+};
+constexpr TPollReply kPollReplies[] = {
+    {"+CSQ:", kAwaitCsq, &ParseSignalQuality},
+    {"+COPS:", kAwaitCops, &ParseOperator},
+    {"+CREG:", kAwaitCreg, &ParseRegistration},
+    {"+CPAS:", kAwaitCpas, &ParsePhoneActivity},
+};
+
 } // namespace
 
 ModemMonitor::ModemMonitor(VTolmTopDistributor& distTop, IModemPort& port, IModemView& view)
@@ -443,21 +456,11 @@ void ModemMonitor::PollStatus() {
 }
 
 void ModemMonitor::TakePollReply() {
-    if (LineBeginsWith("+CSQ:")) {
-        PendingReplies_ &= ~kAwaitCsq;
-        ParseSignalQuality(LastLine_, WorkStatus_);
-    }
-    if (LineBeginsWith("+COPS:")) {
-        PendingReplies_ &= ~kAwaitCops;
-        ParseOperator(LastLine_, WorkStatus_);
-    }
-    if (LineBeginsWith("+CREG:")) {
-        PendingReplies_ &= ~kAwaitCreg;
-        ParseRegistration(LastLine_, WorkStatus_);
-    }
-    if (LineBeginsWith("+CPAS:")) {
-        PendingReplies_ &= ~kAwaitCpas;
-        ParsePhoneActivity(LastLine_, WorkStatus_);
+    for (const TPollReply& reply : kPollReplies) {
+        if (LineBeginsWith(reply.Prefix)) {
+            PendingReplies_ &= ~reply.Awaited;
+            reply.Parse(LastLine_, WorkStatus_);
+        }
     }
     if (LastLine_ == "OK")
         PendingReplies_ &= ~kAwaitOk;

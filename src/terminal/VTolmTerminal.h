@@ -165,6 +165,7 @@ private:
     // Typed input and sending (VTolmTerminalInput.cpp).
     void MirrorTextToHex();
     void MirrorHexToText();
+    void Mirror(QLineEdit* from, QLineEdit* to, std::string (*convert)(std::string_view));
     void SendWithLineEnd();
     void SendWithoutLineEnd();
     void Send(bool withLineEnd);

@@ -26,18 +26,20 @@ QString FromBytes(const std::string& bytes) {
 } // namespace
 
 void VTolmTerminal::MirrorTextToHex() {
-    if (mirrorDepth_ > 0 || hexManualLine_ == nullptr)
-        return;
-    ++mirrorDepth_;
-    hexManualLine_->setText(FromBytes(BytesToHexText(ToBytes(manualLine_->text()))));
-    --mirrorDepth_;
+    Mirror(manualLine_, hexManualLine_, &BytesToHexText);
 }
 
 void VTolmTerminal::MirrorHexToText() {
-    if (mirrorDepth_ > 0 || manualLine_ == nullptr)
+    Mirror(hexManualLine_, manualLine_, &HexTextToBytes);
+}
+
+// Each entry follows the other; the change made here must not echo back.
+void VTolmTerminal::Mirror(QLineEdit* from, QLineEdit* to,
+                           std::string (*convert)(std::string_view)) {
+    if (mirrorDepth_ > 0 || from == nullptr || to == nullptr)
         return;
     ++mirrorDepth_;
-    manualLine_->setText(FromBytes(HexTextToBytes(ToBytes(hexManualLine_->text()))));
+    to->setText(FromBytes(convert(ToBytes(from->text()))));
     --mirrorDepth_;
 }
 
