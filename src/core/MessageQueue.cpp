@@ -83,13 +83,14 @@ int TMessageQueue::ProcessTarget(const TMessageTarget* target) {
     return handled;
 }
 
-int TMessageQueue::RemoveMessages(const TMessageTarget* target, int kind) {
+template <typename TMatch>
+int TMessageQueue::RemoveMatching(TMatch match) {
     std::deque<Entry> dropped; // released outside the lock
     int count = 0;
     {
         std::lock_guard lock(mutex_);
         for (auto it = queue_.begin(); it != queue_.end();) {
-            if (it->Message.Target == target && it->Message.Kind == kind) {
+            if (match(it->Message)) {
                 dropped.push_back(std::move(*it));
                 it = queue_.erase(it);
                 ++count;
@@ -101,22 +102,12 @@ int TMessageQueue::RemoveMessages(const TMessageTarget* target, int kind) {
     return count;
 }
 
+int TMessageQueue::RemoveMessages(const TMessageTarget* target, int kind) {
+    return RemoveMatching([&](const TMessage& m) { return m.Target == target && m.Kind == kind; });
+}
+
 int TMessageQueue::RemoveTarget(const TMessageTarget* target) {
-    std::deque<Entry> dropped;
-    int count = 0;
-    {
-        std::lock_guard lock(mutex_);
-        for (auto it = queue_.begin(); it != queue_.end();) {
-            if (it->Message.Target == target) {
-                dropped.push_back(std::move(*it));
-                it = queue_.erase(it);
-                ++count;
-            } else {
-                ++it;
-            }
-        }
-    }
-    return count;
+    return RemoveMatching([&](const TMessage& m) { return m.Target == target; });
 }
 
 std::size_t TMessageQueue::Pending() const {

@@ -69,6 +69,10 @@ private:
 
     bool PopOlderThan(std::uint64_t limit, TMessage& out);
     bool PopForTarget(const TMessageTarget* target, std::uint64_t limit, TMessage& out);
+    // Drops the queued messages that `match` picks and releases their blocks (outside the
+    // lock); returns how many.
+    template <typename TMatch>
+    int RemoveMatching(TMatch match);
 
     mutable std::mutex mutex_;
     std::deque<Entry> queue_;

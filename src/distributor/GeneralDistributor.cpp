@@ -213,14 +213,20 @@ void VTolmGeneralDistributor::RunOwnEvent(Tick& TheTime, Call&& call) {
     }
 }
 
-void VTolmGeneralDistributor::DoTimerPoll(Tick& TheTime) {
+bool VTolmGeneralDistributor::BeginTimerWalk(Tick& TheTime) {
     if (!GlobalEnabled)
-        return;
+        return false;
     if (Busy_) {
         RefreshTime_ = true;
-        return;
+        return false;
     }
     Time_ = TheTime;
+    return true;
+}
+
+void VTolmGeneralDistributor::DoTimerPoll(Tick& TheTime) {
+    if (!BeginTimerWalk(TheTime))
+        return;
     for (std::size_t i = 0; i < Children_.size(); ++i)
         Children_[i]->DoTimerPoll(TheTime);
     if (OnTimerPoll)
@@ -228,13 +234,8 @@ void VTolmGeneralDistributor::DoTimerPoll(Tick& TheTime) {
 }
 
 void VTolmGeneralDistributor::DoTimeout(Tick& TheTime) {
-    if (!GlobalEnabled)
+    if (!BeginTimerWalk(TheTime))
         return;
-    if (Busy_) {
-        RefreshTime_ = true;
-        return;
-    }
-    Time_ = TheTime;
     for (std::size_t i = 0; i < Children_.size(); ++i)
         Children_[i]->DoTimeout(TheTime);
     if (TimeoutArmed_ && TickElapsed(TimeoutStart_, static_cast<Tick>(TimeoutPeriod_), Time_)) {

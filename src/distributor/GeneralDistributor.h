@@ -136,6 +136,9 @@ protected:
     bool HasDecoder(int Index) const;
     TObject* ChannelOfSide(int Index);
 
+    // The start of a timer walk: false when this distributor sits it out, disabled or busy
+    // in a handler of its own (which then takes a fresh tick); else it takes the walk's time.
+    bool BeginTimerWalk(Tick& TheTime);
     // The own-event rule: Busy around the handler, a fresh tick when a walk was skipped.
     template <typename Call>
     void RunOwnEvent(Tick& TheTime, Call&& call);

@@ -151,6 +151,28 @@ bool SameLineSettings(const termios2& want, const termios2& got) {
            want.c_cc[VSTART] == got.c_cc[VSTART] && want.c_cc[VSTOP] == got.c_cc[VSTOP];
 }
 
+// One non-blocking read() or write(), again when interrupted: the count moved, 0 when the
+// device would block, or -1 with the errno in `error` (EIO for a read of nothing, which
+// is end of file when `emptyIsHangup`).
+template <typename TCall>
+long Transfer(TCall call, bool emptyIsHangup, int& error) {
+    for (;;) {
+        const ssize_t n = call();
+        if (n > 0 || (n == 0 && !emptyIsHangup))
+            return static_cast<long>(n);
+        if (n == 0) {
+            error = EIO;
+            return -1;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return 0;
+        error = errno;
+        return -1;
+    }
+}
+
 class TPosixSerialDevice final : public TSerialDevice {
 public:
     TPosixSerialDevice(int fd, const termios2& original) : fd_(fd), original_(original) {}
@@ -222,36 +244,12 @@ public:
     }
 
     long Read(void* buffer, std::size_t count, int& error) override {
-        for (;;) {
-            const ssize_t n = ::read(fd_, buffer, count);
-            if (n > 0)
-                return static_cast<long>(n);
-            if (n == 0) {
-                // With VMIN=1 an empty read is end of file: the far end has hung up.
-                error = EIO;
-                return -1;
-            }
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK)
-                return 0;
-            error = errno;
-            return -1;
-        }
+        // With VMIN=1 an empty read is end of file: the far end has hung up.
+        return Transfer([&] { return ::read(fd_, buffer, count); }, true, error);
     }
 
     long Write(const void* buffer, std::size_t count, int& error) override {
-        for (;;) {
-            const ssize_t n = ::write(fd_, buffer, count);
-            if (n >= 0)
-                return static_cast<long>(n);
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK)
-                return 0;
-            error = errno;
-            return -1;
-        }
+        return Transfer([&] { return ::write(fd_, buffer, count); }, false, error);
     }
 
     int GetModemStatus(std::uint32_t& status) override {
