@@ -231,7 +231,7 @@ public:
 
     void Loaded() override;
 
-    // ---- settings ----
+    // Settings (LyrComm32.cpp).
     const std::string& CommPort() const { return commPort_; }
     void SetCommPort(const std::string& name);
     TBaudRate BaudRate() const { return baudRate_; }
@@ -256,7 +256,7 @@ public:
     std::uint32_t ModemPollPeriod() const { return modemPollPeriod_; }
     void SetModemPollPeriod(std::uint32_t value) { modemPollPeriod_ = value; }
 
-    // ---- control block ----
+    // The control block (ControlBlock.cpp) and the configuration string (ConfigString.cpp).
     bool UpdateDCB();
     bool UpdateDCB2();
     void FillDCB(TDCB& block);
@@ -270,7 +270,7 @@ public:
     // Copies every setting and handler but the port name from another TLyrComm32.
     void Assign(const TObject* Source);
 
-    // ---- lifecycle ----
+    // Open, close and sending (PortLifecycle.cpp); state reports (StateReports.cpp).
     bool Open() override;
     void Close() override;
     void ClosePort(bool Failed);
@@ -282,13 +282,13 @@ public:
     void SetOnAdvancedStateChange(TAdvancedEventChangeState handler) override;
     void PostStateChange(TCommState State);
 
-    // ---- modem lines ----
+    // Modem lines (LineEvents.cpp).
     std::uint32_t PollModemStatus();
     bool IsRinging() { return (PollModemStatus() & MS_RING_ON) != 0; }
     void SetModemStatus(std::uint32_t S);
     std::uint32_t ModemStatus() const { return modemStatus_; }
 
-    // ---- ports ----
+    // Port names and the port list (PortList.cpp).
     bool FillPortList(TPortListBox* ComboBox);
     // Wanted: wildcard patterns each ended by a zero character; comes back as the port name
     // of the first device that matched, or empty.
@@ -305,7 +305,7 @@ public:
     int LastOpenError() const { return lastOpenError_; }
     std::string LastOpenErrorText() const;
 
-    // ---- events beyond the contract ----
+    // Events beyond the communication contract, raised from LineEvents.cpp.
     TNotifyEvent OnRequestHangup;
     TNotifyEvent OnBreak;
     TEventChangeLines OnChangedCTS;
