@@ -96,7 +96,17 @@ bool TakeTimeouts(std::string times, std::uint32_t (&values)[5]) {
 } // namespace
 
 std::string TLyrComm32::GetConfigAsString() {
-    auto quoted = [](const std::string& s) { return "\"" + s + "\""; };
+    // A quote inside a field is doubled, as the reader (CutToken) undoes it: a port name
+    // with quotes or commas must not spill into the fields after it.
+    auto quoted = [](const std::string& s) {
+        std::string field = "\"";
+        for (char c : s) {
+            if (c == '"')
+                field += '"';
+            field += c;
+        }
+        return field + '"';
+    };
     std::string lines = std::to_string(static_cast<int>(signals_->DTRControl())) + "/" +
                         BoolToText(signals_->DTR()) + " " +
                         std::to_string(static_cast<int>(signals_->RTSControl())) + "/" +
