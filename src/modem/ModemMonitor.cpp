@@ -52,15 +52,15 @@ ModemMonitor::~ModemMonitor() {
 }
 
 void ModemMonitor::distTopComRecvDecode(VTolmGeneralDistributor*, Tick&) {
-    // One message per carriage return; the line feed behind it starts the next message and
-    // is trimmed away there.
+    // One message per line (TLineFraming says where it ends).
     const std::string* buffer = distTop_.GetComBuffer(0);
     if (!buffer)
         return;
-    std::size_t cr = buffer->find('\r');
-    if (cr == std::string::npos)
+    const TLineFraming::TClaim claim = Framing_.Next(*buffer);
+    if (claim.Length == 0)
         return;
-    distTop_.SetComLength(0, static_cast<int>(cr + 1));
+    CutLine_ = claim.Cut;
+    distTop_.SetComLength(0, static_cast<int>(claim.Length));
     distTop_.SetComFailed(0, false);
 }
 
@@ -68,6 +68,14 @@ void ModemMonitor::distTopComRecvPoll(VTolmGeneralDistributor*, Tick&, const std
                                       bool& processed) {
     if (processed)
         return;
+    if (CutLine_) {
+        // Noise or a line without an end: shown as what it is, never taken for a reply.
+        CutLine_ = false;
+        view_.AddLine(std::string(Trim(Data)) + " [cut: no line end within " +
+                          std::to_string(TLineFraming::kMaxLineBytes) + " bytes]",
+                      kTermKindEvent);
+        return;
+    }
     LastLine_ = std::string(Trim(Data));
     if (EchoTraffic_ || DebugTraffic)
         view_.AddLine(LastLine_, kTermKindEvent);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "distributor/TopDistributor.h"
+#include "modem/LineFraming.h"
 #include "modem/ModemStatus.h"
 #include "modem/ModemView.h"
 
@@ -60,6 +61,7 @@ public:
     const TModemStatus& WorkStatus() const { return WorkStatus_; }
     TModemStatus ShownStatus() const;
     std::uint64_t CompletedCycles() const { return CompletedCycles_; }
+    const TLineFraming& Framing() const { return Framing_; }
     // True while the window says that nothing answers on the open port.
     bool SilentPortHint() const { return SilentHint_; }
 
@@ -132,6 +134,8 @@ private:
     mutable std::recursive_mutex ShownLock_;
     int LastServingChannel_ = -1;
 
+    TLineFraming Framing_;
+    bool CutLine_ = false;
     std::string LastOpenReason_;
     std::string PortName_;
     int SilentResends_ = 0;
