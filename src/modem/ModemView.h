@@ -12,7 +12,7 @@
 namespace celdara {
 
 // Terminal kinds the monitor writes with: what it sends, and the terminal's event kind for
-// the lines it receives and for its own messages.
+// the lines it receives and for the lines of its own (TermLine).
 inline constexpr int kTermKindSent = 5;
 inline constexpr int kTermKindEvent = 6;
 

@@ -59,7 +59,7 @@ TEST_F(AppInfoPlacementTest, PlacementSurvivesIntoTheNextRun) {
     EXPECT_EQ(term->geometry(), QRect(100, 120, 300, 200));
 }
 
-TEST_F(AppInfoPlacementTest, ValuesAreStoredUnderTheFormsKeyAsTheRegistryLaysThemOut) {
+TEST_F(AppInfoPlacementTest, ValuesAreStoredAsIntegersUnderTheFormsKeyOfEachForm) {
     TForm* main = MakeForm("frmMain", QRect(50, 60, 400, 300));
     main->show();
     MakeAppInfo(main)->SaveForms();
