@@ -114,6 +114,7 @@ public:
     void ShowPortState(TCommState state) override;
     void ProcessMessages() override;
     void PollCycleCompleted() override;
+    void ShowStatusMessage(const std::string& text, int ms) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTableWidget>
 
 namespace celdara {
@@ -28,6 +29,10 @@ void TfrmMain::SetStatusPanel(int panel, const std::string& text) {
     if (panel < 0 || panel >= 3)
         return;
     StatusPanels[panel]->SetFullText(QString::fromStdString(text));
+}
+
+void TfrmMain::ShowStatusMessage(const std::string& text, int ms) {
+    StatusBar1->showMessage(QString::fromStdString(text), ms);
 }
 
 void TfrmMain::SetGraphValue(int value) {

@@ -530,6 +530,16 @@ void ModemMonitor::TakeCellReply(bool serving) {
     }
 }
 
+std::string ModemMonitor::SwitchTarget() const {
+    return SwitchingTo_ == "AUTO" ? std::string("selection") : SwitchingTo_;
+}
+
+void ModemMonitor::EndSwitch(const std::string& why) {
+    TermLine("  " + why);
+    view_.ShowStatusMessage(why, kSwitchMessageMs);
+    view_.SetOperatorGroupEnabled(true);
+}
+
 void ModemMonitor::SwitchOperator() {
     switch (Step_) {
     case 300:
@@ -547,13 +557,21 @@ void ModemMonitor::SwitchOperator() {
         else
             Send("AT+COPS=1,2,\"" + PendingOperator_ + "\"\r");
         LastLine_.clear();
+        SwitchingTo_ = PendingOperator_;
         PendingOperator_.clear();
         Next(301, false);
         break;
     case 301:
         if (TimedOut_) {
+            // Nothing came: the request is dropped, and the group is the user's again.
             Disarm();
+            EndSwitch("Operator " + SwitchTarget() + " did not answer within a minute.");
             Next(300, true);
+        } else if (IsFinalError(LastLine_)) {
+            // A refusal is final at once; waiting out the minute would only stop the poll.
+            Disarm();
+            EndSwitch("Operator " + SwitchTarget() + " refused: " + ErrorResultText(LastLine_));
+            Next(400, true);
         } else if (LineBeginsWith("OK")) {
             Disarm();
             view_.SetOperatorGroupEnabled(true);

@@ -22,6 +22,8 @@ inline constexpr const char* PollCommand =
 
 // Unanswered preparation commands after which the window says that nothing answers.
 inline constexpr int kSilentResends = 3;
+// How long the status bar says why an operator switch ended without an "OK".
+inline constexpr int kSwitchMessageMs = 10000;
 
 class ModemMonitor {
 public:
@@ -103,6 +105,9 @@ private:
     // The identification steps: `command` fills `field`, the "OK" goes to `nextStep`.
     void Identify(int baseStep, const char* command, std::string& field, int nextStep);
     void ShowDevice();
+    // The operator switch ended without an "OK": say why, and give the group back.
+    void EndSwitch(const std::string& why);
+    std::string SwitchTarget() const;
     // The silent-port hint: a preparation command went unanswered / the modem said something.
     void NoteSilence();
     void NoteAnswer();
@@ -126,6 +131,7 @@ private:
     std::uint32_t PendingReplies_ = 0;
     int NeighbourCount_ = 0;
     std::string PendingOperator_;
+    std::string SwitchingTo_; // the operator of the switch under way
     bool EchoTraffic_ = true;
     std::recursive_mutex MachineLock_;
 

@@ -49,6 +49,11 @@ public:
 
     // A poll cycle ended and its status is the shown one now (a log writes it down).
     virtual void PollCycleCompleted() {}
+    // A sentence the status bar shows for `ms` milliseconds over its panels.
+    virtual void ShowStatusMessage(const std::string& text, int ms) {
+        (void)text;
+        (void)ms;
+    }
 };
 
 class IModemPort {

@@ -163,4 +163,48 @@ void ParseNeighbourCell(std::string_view line, int index, TModemStatus& status) 
     ParseCellLine(line, 1, status.Cells[1 + index]);
 }
 
+bool IsFinalError(std::string_view reply) {
+    const std::string_view line = Trim(reply);
+    return line == "ERROR" || line.rfind("+CME ERROR:", 0) == 0 ||
+           line.rfind("+CMS ERROR:", 0) == 0;
+}
+
+std::string ErrorResultText(std::string_view reply) {
+    const std::string_view line = Trim(reply);
+    // 27.007 9.2.1 (general) and 9.2.2 (GPRS): the ones an operator selection meets.
+    static const struct {
+        int code;
+        const char* text;
+    } kCmeErrors[] = {
+        {0, "phone failure"},
+        {3, "operation not allowed"},
+        {4, "operation not supported"},
+        {5, "PH-SIM PIN required"},
+        {10, "SIM not inserted"},
+        {11, "SIM PIN required"},
+        {12, "SIM PUK required"},
+        {13, "SIM failure"},
+        {14, "SIM busy"},
+        {15, "SIM wrong"},
+        {30, "no network service"},
+        {31, "network timeout"},
+        {32, "network not allowed, emergency calls only"},
+        {100, "unknown"},
+        {103, "illegal MS"},
+        {106, "illegal ME"},
+        {107, "GPRS services not allowed"},
+        {111, "PLMN not allowed"},
+        {112, "location area not allowed"},
+        {113, "roaming not allowed in this location area"},
+    };
+    constexpr std::string_view prefix = "+CME ERROR:";
+    if (line.rfind(prefix, 0) == 0) {
+        const int code = TextToInt(Trim(line.substr(prefix.size())), -1);
+        for (const auto& error : kCmeErrors)
+            if (error.code == code)
+                return std::string(line) + " (" + error.text + ")";
+    }
+    return std::string(line);
+}
+
 } // namespace celdara

@@ -4,6 +4,7 @@
 
 #include "modem/ModemStatus.h"
 
+#include <string>
 #include <string_view>
 
 namespace celdara {
@@ -21,5 +22,13 @@ void ParseServingCell(std::string_view line, TModemStatus& status);
 // A data line of the neighbour-cell monitor into row 1 + index. An index outside 0..5
 // stores nothing and marks every neighbour row invalid.
 void ParseNeighbourCell(std::string_view line, int index, TModemStatus& status);
+
+// True for a final result code that reports a failure: "ERROR", or an extended error
+// "+CME ERROR: <err>" (27.007 9.2) or "+CMS ERROR: <err>" (27.005 3.2.5), numeric or verbose.
+bool IsFinalError(std::string_view line);
+
+// The error line for the user: a numeric 27.007 error gets its text in parentheses
+// ("+CME ERROR: 32 (network not allowed, emergency calls only)"); others stay as they came.
+std::string ErrorResultText(std::string_view line);
 
 } // namespace celdara

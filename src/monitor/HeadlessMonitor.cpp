@@ -84,6 +84,10 @@ void THeadlessMonitor::ShowPortState(TCommState state) {
                      options_.Port.c_str());
 }
 
+void THeadlessMonitor::ShowStatusMessage(const std::string& text, int) {
+    std::fprintf(errors_, "celdara-monitor: %s\n", text.c_str());
+}
+
 void THeadlessMonitor::ProcessMessages() {
     Application().ProcessMessages();
 }

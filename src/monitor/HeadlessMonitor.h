@@ -47,6 +47,7 @@ public:
     void ShowPortState(TCommState state) override;
     void ProcessMessages() override;
     void PollCycleCompleted() override;
+    void ShowStatusMessage(const std::string& text, int ms) override;
 
 private:
     void Write(const TPollRecord& record);

@@ -166,8 +166,43 @@ TEST_F(MonitorTest, SwitchesToAnOperatorAndBackToAutomaticSelection) {
     EXPECT_EQ(modem->Count("AT+COPS=0\r"), 1);
 }
 
-TEST_F(MonitorTest, AFailedSwitchIsDroppedAndTheGroupStaysDisabled) {
-    modem->replies["AT+COPS=1,2,\"23002\"\r"] = "\r\n+CME ERROR: 32\r\n";
+TEST_F(MonitorTest, ARefusedSwitchEndsAtOnceAndTheGroupIsTheUsersAgain) {
+    // 27.007 9.2.1: "+CME ERROR: 32" is "network not allowed - emergency calls only".
+    struct Case {
+        std::string reply;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"\r\n+CME ERROR: 32\r\n",
+         "Operator 23002 refused: +CME ERROR: 32 (network not allowed, emergency calls only)"},
+        {"\r\nERROR\r\n", "Operator 23002 refused: ERROR"},
+        {"\r\n+CME ERROR: no network service\r\n",
+         "Operator 23002 refused: +CME ERROR: no network service"},
+        {"\r\n+CME ERROR: 999\r\n", "Operator 23002 refused: +CME ERROR: 999"},
+    };
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
+    for (const Case& c : cases) {
+        modem->replies["AT+COPS=1,2,\"23002\"\r"] = c.reply;
+        const int sent = modem->Count("AT+COPS=1,2,\"23002\"\r");
+        monitor->rgpOperatorsClick(2, "O2 (23002)");
+        EXPECT_FALSE(view.operatorsEnabled);
+        ASSERT_TRUE(RunUntil([&] { return modem->Count("AT+COPS=1,2,\"23002\"\r") > sent; }, 5000));
+        const std::uint64_t cycles = monitor->CompletedCycles();
+        // Polling again within one cycle: the next poll is no more than a few ticks away.
+        ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() > cycles + 1; }, 1000))
+            << c.reply;
+        EXPECT_TRUE(view.operatorsEnabled) << c.reply;
+        ASSERT_FALSE(view.statusMessages.empty());
+        EXPECT_EQ(view.statusMessages.back(), c.shown);
+        EXPECT_EQ(view.statusMessageMs, kSwitchMessageMs);
+        EXPECT_EQ(view.CountLines("< \x20 " + c.shown), 1);
+        EXPECT_EQ(modem->Count("AT+COPS=1,2,\"23002\"\r"), sent + 1) << "not sent again";
+    }
+}
+
+TEST_F(MonitorTest, ASilentSwitchIsDroppedAfterAMinuteAndTheGroupIsGivenBack) {
+    modem->replies["AT+COPS=1,2,\"23002\"\r"] = "";
     monitor->EnterState(msInit);
     ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
     monitor->rgpOperatorsClick(2, "O2 (23002)");
@@ -175,8 +210,10 @@ TEST_F(MonitorTest, AFailedSwitchIsDroppedAndTheGroupStaysDisabled) {
     const std::uint64_t cycles = monitor->CompletedCycles();
     Run(59000);
     EXPECT_EQ(monitor->CompletedCycles(), cycles); // waiting for the switch
-    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() > cycles; }, 2000));
     EXPECT_FALSE(view.operatorsEnabled);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() > cycles; }, 2000));
+    EXPECT_TRUE(view.operatorsEnabled);
+    EXPECT_EQ(view.statusMessages.back(), "Operator 23002 did not answer within a minute.");
     EXPECT_EQ(modem->Count("AT+COPS=1,2,\"23002\"\r"), 1);
 }
 

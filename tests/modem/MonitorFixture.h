@@ -130,6 +130,10 @@ public:
     std::string PortBoxText() override { return portBox; }
     void ShowPortState(TCommState state) override { portStates.push_back(state); }
     void ProcessMessages() override { ++processCalls; }
+    void ShowStatusMessage(const std::string& text, int ms) override {
+        statusMessages.push_back(text);
+        statusMessageMs = ms;
+    }
 
     int CountLines(const std::string& line) const {
         return static_cast<int>(std::count(terminal.begin(), terminal.end(), line));
@@ -145,6 +149,8 @@ public:
     std::string portBox = "ttyUSB0";
     std::vector<TCommState> portStates;
     int processCalls = 0;
+    std::vector<std::string> statusMessages;
+    int statusMessageMs = 0;
 };
 
 class RecordingPort : public IModemPort {
