@@ -96,9 +96,21 @@ void ModemMonitor::distTopComSendTransfer(VTolmGeneralDistributor*, Tick, const 
 }
 
 void ModemMonitor::LyrComm321StateChange(TObject*, TCommState State) {
-    if (State == CommStateDisconnected)
+    if (State == CommStateDisconnected) {
         PortLost_ = true;
+    } else if (State == CommStateFailed && HoldsPort()) {
+        PortLost_ = true;
+        DeviceLost_ = true;
+        // The step under way may wait up to a minute for a reply that cannot come; the
+        // next tick lets the machine see the loss instead. Not run here: this report may
+        // come from inside a step (ProcessMessages).
+        Arm(0);
+    }
     view_.ShowPortState(State);
+}
+
+bool ModemMonitor::HoldsPort() const {
+    return State_ == msPrepare || State_ == msPoll || State_ == msAnswer;
 }
 
 void ModemMonitor::TermSendData(const std::string& data) {
@@ -179,6 +191,8 @@ void ModemMonitor::RunStep() {
         TermLine("machine: INIT");
         ClearModemStatus(WorkStatus_);
         PendingOperator_.clear();
+        DeviceLost_ = false;
+        WaitingForPort_ = false;
         EnterState(msOpen);
         break;
     case msOpen:
@@ -194,15 +208,45 @@ void ModemMonitor::RunStep() {
         StepAnswer();
         break;
     case msClose:
-        TermLine("machine: CLOSE");
-        EchoTraffic_ = true;
-        port_.Link().Close();
-        EnterState(msOpen);
+        StepClose();
         break;
     default:
         EnterState(msInit);
         break;
     }
+}
+
+void ModemMonitor::StepClose() {
+    // Step 1 is a lost port that stays failed: only EnterState leaves it.
+    if (Step_ != 0)
+        return;
+    TermLine("machine: CLOSE");
+    EchoTraffic_ = true;
+    VTolmCommunicationComponent& link = port_.Link();
+    const bool deviceLost = DeviceLost_;
+    DeviceLost_ = false;
+    // A lost port is closed already; closing it again would report it merely closed, and
+    // the port box would no longer show it failed.
+    if (!deviceLost || link.IsOpen())
+        link.Close();
+    if (deviceLost && !NoteLostPort()) {
+        PortLost_ = false;
+        Next(1, false);
+        return;
+    }
+    EnterState(msOpen);
+}
+
+bool ModemMonitor::NoteLostPort() {
+    const std::string reason = port_.LostReason();
+    TermLine("  Port " + PortName_ + " lost" + (reason.empty() ? "" : ": " + reason) + ".");
+    if (!ReconnectLostPort) {
+        view_.SetStatusPanel(kPanelPort, PortName_ + " lost");
+        return false;
+    }
+    WaitingForPort_ = true;
+    view_.SetStatusPanel(kPanelPort, "Waiting for " + PortName_ + " to return");
+    return true;
 }
 
 void ModemMonitor::TermLine(const std::string& text) {
@@ -245,36 +289,9 @@ void ModemMonitor::StepOpen() {
         TermLine("machine: OPEN");
         Next(1, true);
         break;
-    case 1: {
-        VTolmCommunicationComponent& link = port_.Link();
-        if (link.IsOpen())
-            link.Close();
-        const std::string name = view_.PortBoxText();
-        ClearSilentHint();
-        PortName_ = name;
-        port_.SetCommPort(name);
-        TermLine("  Opening port \"" + name + "\".");
-        view_.ProcessMessages();
-        view_.SetStatusPanel(kPanelPort, name);
-        if (link.Open()) {
-            TermLine("  Success. Port \"" + name + "\" opened.");
-            LastOpenReason_.clear();
-            PortLost_ = false;
-            EnterState(msPrepare);
-        } else {
-            TermLine("  Error while opening " + name + ".");
-            // The reason, once for each new one: retries every second would bury the
-            // terminal under the same explanation.
-            std::string reason = port_.OpenFailureReason();
-            if (!reason.empty() && reason != LastOpenReason_)
-                TermLine("  " + reason);
-            LastOpenReason_ = reason;
-            TimedOut_ = false;
-            Arm(1000);
-            Next(2, false);
-        }
+    case 1:
+        TryOpen();
         break;
-    }
     case 2:
         if (TimedOut_) {
             Disarm();
@@ -284,6 +301,45 @@ void ModemMonitor::StepOpen() {
     default:
         Next(0, false);
         break;
+    }
+}
+
+void ModemMonitor::TryOpen() {
+    VTolmCommunicationComponent& link = port_.Link();
+    if (link.IsOpen())
+        link.Close();
+    const std::string name = view_.PortBoxText();
+    ClearSilentHint();
+    PortName_ = name;
+    port_.SetCommPort(name);
+    // Waiting for a lost port, the retries go quietly: the loss has been said once.
+    if (!WaitingForPort_)
+        TermLine("  Opening port \"" + name + "\".");
+    view_.ProcessMessages();
+    if (!WaitingForPort_)
+        view_.SetStatusPanel(kPanelPort, name);
+    if (link.Open()) {
+        TermLine(WaitingForPort_ ? "  Port " + name + " is back."
+                                 : "  Success. Port \"" + name + "\" opened.");
+        if (WaitingForPort_)
+            view_.SetStatusPanel(kPanelPort, name);
+        WaitingForPort_ = false;
+        LastOpenReason_.clear();
+        PortLost_ = false;
+        EnterState(msPrepare);
+    } else {
+        std::string reason = port_.OpenFailureReason();
+        if (!WaitingForPort_) {
+            TermLine("  Error while opening " + name + ".");
+            // The reason, once for each new one: retries every second would bury the
+            // terminal under the same explanation.
+            if (!reason.empty() && reason != LastOpenReason_)
+                TermLine("  " + reason);
+        }
+        LastOpenReason_ = reason;
+        TimedOut_ = false;
+        Arm(1000);
+        Next(2, false);
     }
 }
 

@@ -51,11 +51,17 @@ public:
 
     // The "Debug terminal" menu entry: show all traffic.
     bool DebugTraffic = false;
+    // A port lost while open (its device vanished) is tried again every second and prepared
+    // anew once it returns. Off, a lost port stays failed, without retries, until the next
+    // EnterState(msInit) (a port chosen again).
+    bool ReconnectLostPort = true;
 
     // Inspection (tests, the window).
     TMachineState State() const { return State_; }
     int Step() const { return Step_; }
     bool PortLost() const { return PortLost_; }
+    // True from the loss of an open port until it opens again.
+    bool WaitingForPort() const { return WaitingForPort_; }
     bool EchoTraffic() const { return EchoTraffic_; }
     const std::string& Manufacturer() const { return Manufacturer_; }
     const std::string& Model() const { return Model_; }
@@ -80,9 +86,15 @@ private:
 
     void RunStep();
     void StepOpen();
+    void TryOpen();
     void StepPrepare();
     void StepPoll();
     void StepAnswer();
+    void StepClose();
+    // Says that the open port was lost, and why; false when it is to stay failed.
+    bool NoteLostPort();
+    // The machine has the port open (a failure now is a lost device, not a failed open).
+    bool HoldsPort() const;
 
     // The parts of a poll cycle (StepPoll), each for its hundred of steps.
     void PollStatus();
@@ -124,6 +136,8 @@ private:
     bool RunAgain_ = false;
     bool TimedOut_ = false;
     bool PortLost_ = false;
+    bool DeviceLost_ = false;
+    bool WaitingForPort_ = false;
     std::string LastLine_;
     bool FirstLine_ = false;
     std::string Manufacturer_;

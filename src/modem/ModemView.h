@@ -66,6 +66,8 @@ public:
     virtual bool IsRinging() = 0;
     // Why the last open failed, in words for the user; empty when there is nothing to say.
     virtual std::string OpenFailureReason() = 0;
+    // Why the open port was lost (the device went away), in words; empty when it was not.
+    virtual std::string LostReason() { return {}; }
 };
 
 } // namespace celdara

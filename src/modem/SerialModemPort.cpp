@@ -20,4 +20,8 @@ std::string SerialModemPort::OpenFailureReason() {
     return comm_.LastOpenErrorText();
 }
 
+std::string SerialModemPort::LostReason() {
+    return comm_.LostErrorText();
+}
+
 } // namespace celdara

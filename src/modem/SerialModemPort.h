@@ -16,6 +16,7 @@ public:
     void SetCommPort(const std::string& port) override;
     bool IsRinging() override;
     std::string OpenFailureReason() override;
+    std::string LostReason() override;
 
 private:
     TLyrComm32& comm_;

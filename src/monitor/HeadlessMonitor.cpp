@@ -22,6 +22,8 @@ THeadlessMonitor::THeadlessMonitor(const TMonitorOptions& options, std::FILE* ou
     distTop_->SetComHandler(comm_);
     port_ = std::make_unique<SerialModemPort>(*comm_);
     monitor_ = std::make_unique<ModemMonitor>(*distTop_, *port_, *this);
+    // Left unattended, it must outlast an unplugged modem.
+    monitor_->ReconnectLostPort = true;
 }
 
 THeadlessMonitor::~THeadlessMonitor() {

@@ -2,6 +2,7 @@
 // polls they ask for.
 #include "serial/LyrComm32.h"
 #include "serial/LyrComm32Threads.h"
+#include "util/SystemError.h"
 
 namespace celdara {
 
@@ -12,13 +13,28 @@ std::uint32_t TLyrComm32::PollModemStatus() {
     if (!TickElapsed(lastModemPoll_.load(std::memory_order_relaxed), modemPollPeriod_, now))
         return modemStatus_;
     std::uint32_t status = 0;
-    if (device_->GetModemStatus(status) == 0) {
+    if (const int error = device_->GetModemStatus(status); error == 0) {
         lastModemPoll_.store(now, std::memory_order_release);
         SetModemStatus(status);
     } else {
-        ClosePort(true); // the port is taken as lost
+        LosePort(error);
     }
     return modemStatus_;
+}
+
+void TLyrComm32::LosePort(int error) {
+    lostError_ = error;
+    ClosePort(true);
+}
+
+std::string TLyrComm32::LostErrorText() const {
+    if (lostError_ == 0)
+        return {};
+    std::string text = SystemErrorText(lostError_);
+    // The caller ends its own sentence.
+    if (!text.empty() && text.back() == '.')
+        text.pop_back();
+    return text;
 }
 
 void TLyrComm32::SetModemStatus(std::uint32_t S) {
@@ -39,7 +55,7 @@ void TLyrComm32::HandleMessage(TMessage& message) {
         break;
     case WM_COMM_HANGUP:
         if (message.WParam != 0)
-            ClosePort(true);
+            LosePort(static_cast<int>(message.WParam));
         else if (OnRequestHangup)
             OnRequestHangup(this);
         break;

@@ -304,6 +304,10 @@ public:
     // Why the last Open failed: the errno (0 after a successful open) and a sentence.
     int LastOpenError() const { return lastOpenError_; }
     std::string LastOpenErrorText() const;
+    // Why the open port was lost since the last Open: the error number of the failure that
+    // closed it (0 when it was not lost) and its text.
+    int LostError() const { return lostError_; }
+    std::string LostErrorText() const;
 
     // Events beyond the communication contract, raised from LineEvents.cpp.
     TNotifyEvent OnRequestHangup;
@@ -341,6 +345,8 @@ private:
     void CloseReadThread();
     void CloseWriteThread();
     void HandleMessage(TMessage& message);
+    // The open device failed with `error`: the port is closed as failed.
+    void LosePort(int error);
     void HandleStateReport(TCommState State);
     void HandleCommEvent(std::uint32_t mask, std::uint32_t status, std::uint32_t errors);
 
@@ -365,6 +371,7 @@ private:
     std::unique_ptr<TSerialDevice> device_;
     std::string deviceName_;
     int lastOpenError_ = 0;
+    int lostError_ = 0;
     std::string lastOpenName_;
     std::unique_ptr<TStopSignal> stopEvent_;
     std::unique_ptr<TReadTimeouts> readTimeouts_;

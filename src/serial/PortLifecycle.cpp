@@ -36,6 +36,7 @@ bool TLyrComm32::Open() {
     const std::string name = OpenName();
     deviceName_ = GetDeviceName(name);
     lastOpenName_ = name;
+    lostError_ = 0;
 
     int error = 0;
     std::unique_ptr<TSerialDevice> device;

@@ -275,6 +275,7 @@ TEST_F(MonitorTest, APortThatWillNotOpenIsRetriedEverySecondWithItsReasonOnce) {
     EXPECT_LE(modem->openCalls, 6);
     EXPECT_EQ(view.CountLines("< \x20 Error while opening ttyUSB0."), modem->openCalls);
     EXPECT_EQ(view.CountLines("< \x20 " + port.reason), 1);
+    EXPECT_FALSE(monitor->WaitingForPort()) << "a port that never opened was not lost";
 
     port.reason = "The port is in use by another program.";
     Run(1050);
@@ -296,6 +297,110 @@ TEST_F(MonitorTest, ALostPortIsClosedAndOpenedAgain) {
     ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() > cycles; }, 5000));
     // The machine's own close while opening does not count as a lost port.
     EXPECT_EQ(view.CountLines("< machine: CLOSE"), 1);
+}
+
+// A device that vanishes while open (an unplugged USB modem) and later comes back.
+constexpr const char* kLostLine = "< \x20 Port ttyUSB0 lost: Input/output error.";
+constexpr const char* kBackLine = "< \x20 Port ttyUSB0 is back.";
+
+TEST_F(MonitorTest, ALostDeviceIsSaidOnceAwaitedAndPreparedAgainWithinASecondOfItsReturn) {
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
+    Unplug();
+    // Seen at the next tick, not after the step's own wait.
+    OneTick();
+    EXPECT_TRUE(monitor->WaitingForPort());
+    EXPECT_EQ(monitor->State(), msOpen);
+    EXPECT_EQ(view.CountLines(kLostLine), 1);
+    EXPECT_EQ(view.panels[kPanelPort], "Waiting for ttyUSB0 to return");
+    EXPECT_EQ(view.portStates.back(), CommStateFailed);
+
+    // Retried every second, quietly: the loss was said once.
+    const int opensAtLoss = modem->openCalls;
+    const std::size_t linesAtLoss = view.terminal.size();
+    Run(5000);
+    EXPECT_GE(modem->openCalls - opensAtLoss, 4);
+    EXPECT_LE(modem->openCalls - opensAtLoss, 5);
+    EXPECT_EQ(view.terminal.size(), linesAtLoss);
+    EXPECT_EQ(view.CountLines("< \x20 Error while opening ttyUSB0."), 0);
+    EXPECT_EQ(view.panels[kPanelPort], "Waiting for ttyUSB0 to return");
+
+    const int prepares = modem->Count("ATE0+COPS=0\r");
+    const int polls = modem->Count(PollCommand);
+    const Tick back = clock.Now();
+    modem->Return();
+    ASSERT_TRUE(RunUntil([&] { return modem->open; }, 2000));
+    EXPECT_LE(clock.Now() - back, 1050u);
+    EXPECT_FALSE(monitor->WaitingForPort());
+    EXPECT_EQ(view.CountLines(kBackLine), 1);
+    EXPECT_EQ(view.panels[kPanelPort], "ttyUSB0");
+    const std::uint64_t cycles = monitor->CompletedCycles();
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() > cycles; }, 5000));
+    EXPECT_EQ(modem->Count("ATE0+COPS=0\r"), prepares + 1);
+    EXPECT_GT(modem->Count(PollCommand), polls);
+    EXPECT_EQ(view.CountLines(kLostLine), 1);
+    EXPECT_EQ(monitor->Manufacturer(), "SIEMENS");
+}
+
+TEST_F(MonitorTest, ALossDuringALongWaitIsSeenAtTheNextTick) {
+    // The operator switch and the answer wait up to a minute for their reply.
+    modem->replies["AT+COPS=0\r"] = "";
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
+    monitor->rgpOperatorsClick(0, "Auto select");
+    ASSERT_TRUE(RunUntil([&] { return modem->Count("AT+COPS=0\r") == 1; }, 5000));
+    Unplug("No such device");
+    OneTick();
+    EXPECT_TRUE(monitor->WaitingForPort());
+    EXPECT_EQ(view.CountLines("< \x20 Port ttyUSB0 lost: No such device."), 1);
+    modem->Return();
+    ASSERT_TRUE(RunUntil([&] { return Polling(); }, 3000));
+}
+
+TEST_F(MonitorTest, WithReconnectOffALostPortStaysFailedUntilAPortIsChosen) {
+    monitor->ReconnectLostPort = false;
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
+    Unplug();
+    const int opensAtLoss = modem->openCalls;
+    Run(5000);
+    modem->Return(); // it is there again, yet nobody looks
+    Run(3000);
+    EXPECT_EQ(modem->openCalls, opensAtLoss);
+    EXPECT_EQ(monitor->State(), msClose);
+    EXPECT_FALSE(monitor->WaitingForPort());
+    EXPECT_EQ(view.CountLines(kLostLine), 1);
+    EXPECT_EQ(view.CountLines("< machine: OPEN"), 1);
+    EXPECT_EQ(view.panels[kPanelPort], "ttyUSB0 lost");
+    // Still shown failed: no close of its own turned the port box black.
+    EXPECT_EQ(view.portStates.back(), CommStateFailed);
+
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 2; }, 5000));
+    EXPECT_EQ(modem->openCalls, opensAtLoss + 1);
+    EXPECT_EQ(view.panels[kPanelPort], "ttyUSB0");
+}
+
+TEST_F(MonitorTest, AHundredUnplugsEachSayTheLossAndTheReturnOnce) {
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
+    std::size_t linesPerRound = 0;
+    for (int round = 1; round <= 100; ++round) {
+        const std::size_t before = view.terminal.size();
+        Unplug();
+        Run(1500);
+        modem->Return();
+        const std::uint64_t cycles = monitor->CompletedCycles();
+        ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() > cycles; }, 5000))
+            << "round " << round;
+        ASSERT_EQ(view.CountLines(kLostLine), round);
+        ASSERT_EQ(view.CountLines(kBackLine), round);
+        // Every round leaves as much behind as the first: nothing piles up.
+        if (round == 1)
+            linesPerRound = view.terminal.size() - before;
+        ASSERT_EQ(view.terminal.size() - before, linesPerRound) << "round " << round;
+        ASSERT_TRUE(modem->pending.empty());
+    }
 }
 
 TEST_F(MonitorTest, RepliesSplitAcrossReadsFormWholeLines) {

@@ -30,6 +30,21 @@ inline const std::string kNeighbourReply = "\r\nchann rs  dBm   MCC  MNC  BCC  C
                                            "  60   28  -83   230   01    5  22  22\r\n"
                                            " 700   20  -91   230   01    2  14  14\r\n\r\nOK\r\n";
 
+// What the scripted modem answers to each command.
+inline std::map<std::string, std::string> ScriptedReplies() {
+    return {
+        {"ATE0+COPS=0\r", "\r\nOK\r\n"},
+        {"AT+CGMI\r", "\r\nSIEMENS\r\n\r\nOK\r\n"},
+        {"AT+CGMM\r", "\r\nMC35i\r\n\r\nOK\r\n"},
+        {PollCommand, kPollReply},
+        {"AT^MONI\r", kServingReply},
+        {"AT^MONP\r", kNeighbourReply},
+        {"AT+COPS=0\r", "\r\nOK\r\n"},
+        {"AT+COPS=1,2,\"23002\"\r", "\r\nOK\r\n"},
+        {"ATA\r", "\r\nOK\r\n"},
+    };
+}
+
 // A modem on the far end of the link: every command ended by CR gets the reply the test
 // scripted for it, delivered at the next tick as the reader thread would deliver it.
 class ScriptedModem : public VTolmCommunicationComponent {
@@ -41,7 +56,7 @@ public:
     void SetConfigAsString(const std::string&) override {}
     bool Open() override {
         ++openCalls;
-        if (failOpen) {
+        if (failOpen || gone) {
             RaiseStateChange(CommStateFailed);
             return false;
         }
@@ -87,25 +102,26 @@ public:
             }
         }
     }
+    // The device goes away while open, reported as a lost tty reports it; opens fail until
+    // it returns.
+    void Vanish() {
+        gone = true;
+        open = false;
+        pending.clear();
+        partial.clear();
+        RaiseStateChange(CommStateFailed);
+    }
+    void Return() { gone = false; }
     // Something the modem says by itself ("RING", late replies).
     void Unsolicited(const std::string& bytes) { pending.push_back(bytes); }
     int Count(const std::string& command) const {
         return static_cast<int>(std::count(commands.begin(), commands.end(), command));
     }
 
-    std::map<std::string, std::string> replies{
-        {"ATE0+COPS=0\r", "\r\nOK\r\n"},
-        {"AT+CGMI\r", "\r\nSIEMENS\r\n\r\nOK\r\n"},
-        {"AT+CGMM\r", "\r\nMC35i\r\n\r\nOK\r\n"},
-        {PollCommand, kPollReply},
-        {"AT^MONI\r", kServingReply},
-        {"AT^MONP\r", kNeighbourReply},
-        {"AT+COPS=0\r", "\r\nOK\r\n"},
-        {"AT+COPS=1,2,\"23002\"\r", "\r\nOK\r\n"},
-        {"ATA\r", "\r\nOK\r\n"},
-    };
+    std::map<std::string, std::string> replies = ScriptedReplies();
     bool silent = false;
     bool failOpen = false;
+    bool gone = false;
     bool open = false;
     int openCalls = 0;
     std::vector<std::string> commands;
@@ -160,10 +176,12 @@ public:
     void SetCommPort(const std::string& port) override { commPort = port; }
     bool IsRinging() override { return ringing; }
     std::string OpenFailureReason() override { return reason; }
+    std::string LostReason() override { return lostReason; }
 
     std::string commPort;
     bool ringing = false;
     std::string reason;
+    std::string lostReason;
 
 private:
     VTolmCommunicationComponent& link_;
@@ -200,6 +218,11 @@ protected:
         return done();
     }
     bool Polling() { return monitor->State() == msPoll || monitor->State() == msAnswer; }
+    // The device vanishes, as an unplugged USB modem does.
+    void Unplug(const std::string& reason = "Input/output error") {
+        port.lostReason = reason;
+        modem->Vanish();
+    }
 
     TManualTickClock clock{5000};
     VTolmTopDistributor top{nullptr, &clock};

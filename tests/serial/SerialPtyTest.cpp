@@ -297,10 +297,18 @@ TEST_F(PtyComm, QueuedReceivedBytesNeverReachTheHandlerAfterClose) {
 TEST_F(PtyComm, VanishedFarEndIsReportedFailed) {
     ASSERT_TRUE(comm.Open());
     ASSERT_TRUE(PumpUntilState(CommStateConnected));
+    EXPECT_EQ(comm.LostError(), 0);
     pty.CloseMaster();
     ASSERT_TRUE(PumpUntilState(CommStateFailed, 5000));
     EXPECT_FALSE(comm.IsOpen());
     EXPECT_EQ(comm.GetState(), CommStateFailed);
+    // Why, for the words of the one who waits for the port to return.
+    EXPECT_EQ(comm.LostError(), EIO);
+    EXPECT_EQ(comm.LostErrorText(), "Input/output error");
+    // A new attempt starts without it; an orderly close is no loss either.
+    EXPECT_FALSE(comm.Open());
+    EXPECT_EQ(comm.LostError(), 0);
+    EXPECT_EQ(comm.LostErrorText(), "");
 }
 
 TEST_F(PtyComm, VanishedFarEndFoundByTheModemStatusPoll) {
@@ -316,6 +324,7 @@ TEST_F(PtyComm, VanishedFarEndFoundByTheModemStatusPoll) {
     clock.Advance(11);
     polled.PollModemStatus();
     EXPECT_EQ(polled.GetState(), CommStateFailed);
+    EXPECT_NE(polled.LostError(), 0);
 }
 
 TEST_F(PtyComm, NoThreadOrDescriptorLeftAfter200Cycles) {
