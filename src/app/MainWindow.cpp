@@ -32,6 +32,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QUrl>
@@ -296,6 +297,7 @@ void TfrmMain::CreateMenu(QVBoxLayout* layout) {
     mnuDebugTerminal->setCheckable(true);
     connect(mnuDebugTerminal, &QAction::toggled, this,
             [this](bool checked) { mnuDebugTerminalClick(checked); });
+    CreateReconnectEntry(settings);
 
     QMenu* help = MainMenu1->addMenu(tr("&Help"));
     QAction* content = help->addAction(tr("&Content"));
@@ -346,6 +348,7 @@ void TfrmMain::FormShow(TObject*) {
     sgrResult->setHorizontalHeaderLabels(headers);
 
     monitor_->LoadOperators(SettingsFolder(VTolmAppInfo1->AppName()));
+    RestoreReconnect();
     RestoreLog();
     SelectUpdateSpeed(kDefaultSpeed);
     Application().ProcessMessages();
@@ -392,6 +395,30 @@ void TfrmMain::btnPortParametersClick() {
 
 void TfrmMain::btnShowTermClick() {
     termMain->SetVisible(true);
+}
+
+void TfrmMain::CreateReconnectEntry(QMenu* settings) {
+    mnuReconnect = settings->addAction(tr("Reconnect when the port returns"));
+    mnuReconnect->setObjectName("mnuReconnect");
+    mnuReconnect->setCheckable(true);
+    mnuReconnect->setChecked(true);
+    connect(mnuReconnect, &QAction::toggled, this,
+            [this](bool checked) { mnuReconnectClick(checked); });
+}
+
+void TfrmMain::mnuReconnectClick(bool checked) {
+    monitor_->ReconnectLostPort = checked;
+    VTolmAppInfo1->WriteSetting("Connection", "Reconnect", checked ? "1" : "0");
+}
+
+void TfrmMain::RestoreReconnect() {
+    std::string stored;
+    VTolmAppInfo1->ReadSetting("Connection", "Reconnect", stored, "1");
+    const bool on = stored != "0";
+    // Restoring is no choice of the user's: nothing to write back.
+    const QSignalBlocker quiet(mnuReconnect);
+    mnuReconnect->setChecked(on);
+    monitor_->ReconnectLostPort = on;
 }
 
 void TfrmMain::mnuDebugTerminalClick(bool checked) {

@@ -71,6 +71,7 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     TStatusPanel* StatusPanels[3] = {};
     QAction* mnuDebugTerminal = nullptr;
+    QAction* mnuReconnect = nullptr;
     QAction* mnuSaveHistory = nullptr;
     QAction* mnuSaveGraph = nullptr;
     QAction* mnuLogToFile = nullptr;
@@ -139,6 +140,9 @@ private:
     void btnPortParametersClick();
     void btnShowTermClick();
     void mnuDebugTerminalClick(bool checked);
+    void CreateReconnectEntry(QMenu* settings);
+    void mnuReconnectClick(bool checked);
+    void RestoreReconnect();
     void mnuContentClick();
     void mnuAboutClick();
     void CreateDataEntries(QMenu* file, QMenu* settings);

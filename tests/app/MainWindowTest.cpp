@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -147,6 +148,33 @@ TEST_F(AppTest, TheChosenPortIsStoredAndRestoredAtTheNextStart) {
     TfrmMain& again = OpenWindow();
     EXPECT_EQ(again.cmbPort->currentText(), kFaultyVirtualModemPort);
     EXPECT_EQ(again.Monitor().State() == msInit, false); // the machine runs at once
+}
+
+TEST_F(AppTest, ReconnectWhenThePortReturnsIsOnAtFirstAndKeptForTheNextStart) {
+    TfrmMain& w = OpenWindow();
+    QMenu* settings = nullptr;
+    for (QAction* entry : w.MainMenu1->actions())
+        if (entry->text() == "Settings")
+            settings = entry->menu();
+    ASSERT_NE(settings, nullptr);
+    ASSERT_TRUE(settings->actions().contains(w.mnuReconnect));
+    EXPECT_EQ(w.mnuReconnect->text(), "Reconnect when the port returns");
+    EXPECT_TRUE(w.mnuReconnect->isCheckable());
+    EXPECT_TRUE(w.mnuReconnect->isChecked());
+    EXPECT_TRUE(w.Monitor().ReconnectLostPort);
+
+    w.mnuReconnect->trigger();
+    EXPECT_FALSE(w.Monitor().ReconnectLostPort);
+    CloseWindow();
+    TfrmMain& off = OpenWindow();
+    EXPECT_FALSE(off.mnuReconnect->isChecked());
+    EXPECT_FALSE(off.Monitor().ReconnectLostPort);
+
+    off.mnuReconnect->trigger();
+    CloseWindow();
+    TfrmMain& on = OpenWindow();
+    EXPECT_TRUE(on.mnuReconnect->isChecked());
+    EXPECT_TRUE(on.Monitor().ReconnectLostPort);
 }
 
 TEST_F(AppTest, AStoredPortThatIsGoneIsStillPutIntoTheBoxAndTried) {

@@ -200,6 +200,10 @@ signál, operátora, buňky a hovory.</translation>
         <translation>Ladicí terminál</translation>
     </message>
     <message>
+        <source>Reconnect when the port returns</source>
+        <translation>Znovu připojit, až se port vrátí</translation>
+    </message>
+    <message>
         <source>&amp;Help</source>
         <translation>&amp;Nápověda</translation>
     </message>
