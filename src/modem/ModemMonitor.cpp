@@ -230,20 +230,26 @@ void ModemMonitor::StepClose() {
     if (!deviceLost || link.IsOpen())
         link.Close();
     if (deviceLost && !NoteLostPort()) {
-        PortLost_ = false;
-        Next(1, false);
+        StayFailed();
         return;
     }
     EnterState(msOpen);
 }
 
+void ModemMonitor::StayFailed() {
+    Disarm();
+    WaitingForPort_ = false;
+    PortLost_ = false;
+    view_.SetStatusPanel(kPanelPort, PortName_ + " lost");
+    State_ = msClose;
+    Next(1, false);
+}
+
 bool ModemMonitor::NoteLostPort() {
     const std::string reason = port_.LostReason();
     TermLine("  Port " + PortName_ + " lost" + (reason.empty() ? "" : ": " + reason) + ".");
-    if (!ReconnectLostPort) {
-        view_.SetStatusPanel(kPanelPort, PortName_ + " lost");
+    if (!ReconnectLostPort)
         return false;
-    }
     WaitingForPort_ = true;
     view_.SetStatusPanel(kPanelPort, "Waiting for " + PortName_ + " to return");
     return true;
@@ -293,10 +299,14 @@ void ModemMonitor::StepOpen() {
         TryOpen();
         break;
     case 2:
-        if (TimedOut_) {
-            Disarm();
+        if (!TimedOut_)
+            break;
+        Disarm();
+        // Reconnecting was turned off while the lost port was awaited.
+        if (WaitingForPort_ && !ReconnectLostPort)
+            StayFailed();
+        else
             Next(1, true);
-        }
         break;
     default:
         Next(0, false);

@@ -93,6 +93,8 @@ private:
     void StepClose();
     // Says that the open port was lost, and why; false when it is to stay failed.
     bool NoteLostPort();
+    // Leaves the lost port failed, without retries, until EnterState.
+    void StayFailed();
     // The machine has the port open (a failure now is a lost device, not a failed open).
     bool HoldsPort() const;
 

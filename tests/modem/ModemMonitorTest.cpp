@@ -381,6 +381,24 @@ TEST_F(MonitorTest, WithReconnectOffALostPortStaysFailedUntilAPortIsChosen) {
     EXPECT_EQ(view.panels[kPanelPort], "ttyUSB0");
 }
 
+TEST_F(MonitorTest, ReconnectTurnedOffWhileALostPortIsAwaitedStopsTheRetries) {
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
+    Unplug();
+    Run(2000);
+    ASSERT_TRUE(monitor->WaitingForPort());
+    monitor->ReconnectLostPort = false;
+    Run(1050); // the retry that was due finds reconnecting off
+    const int opens = modem->openCalls;
+    modem->Return();
+    Run(3000);
+    EXPECT_EQ(modem->openCalls, opens);
+    EXPECT_FALSE(monitor->WaitingForPort());
+    EXPECT_EQ(view.panels[kPanelPort], "ttyUSB0 lost");
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return Polling(); }, 3000));
+}
+
 TEST_F(MonitorTest, AHundredUnplugsEachSayTheLossAndTheReturnOnce) {
     monitor->EnterState(msInit);
     ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
