@@ -408,6 +408,10 @@ void ModemMonitor::Identify(int baseStep, const char* command, std::string& fiel
     std::string line(Trim(LastLine_));
     if (line.empty())
         return;
+    // A bare "OK" before any answer is the late result of a command sent again after its
+    // wait (a slow AT+COPS=0), not a name.
+    if (FirstLine_ && line == "OK")
+        return;
     if (FirstLine_) {
         field = line;
         ShowDevice();

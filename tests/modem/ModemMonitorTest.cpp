@@ -138,6 +138,18 @@ TEST_F(MonitorTest, TheSilentPortHintGoesWhenAnotherPortIsChosen) {
               "No answer on ttyACM0: choose another port or virtual-modem");
 }
 
+TEST_F(MonitorTest, ALateOkOfAResentPreparationIsNoName) {
+    // AT+COPS=0 can take longer than the 2 s wait: the command is sent again, and both
+    // "OK"s arrive together once the modem has registered.
+    modem->replies["ATE0+COPS=0\r"] = "";
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return modem->Count("ATE0+COPS=0\r") == 2; }, 5000));
+    modem->Unsolicited("\r\nOK\r\n\r\nOK\r\n");
+    ASSERT_TRUE(RunUntil([&] { return monitor->State() == msPoll; }, 5000));
+    EXPECT_EQ(monitor->Manufacturer(), "SIEMENS");
+    EXPECT_EQ(view.panels[kPanelDevice], "Device: SIEMENS MC35i");
+}
+
 TEST_F(MonitorTest, AnErrorToTheIdentificationIsTakenAsTheNameAndTheCommandResent) {
     modem->replies["AT+CGMI\r"] = "\r\nERROR\r\n";
     monitor->EnterState(msInit);
