@@ -11,6 +11,7 @@ void ClearModemStatus(TModemStatus& status) {
     status.OperatorCodeValid = false;
     for (TCellInfo& cell : status.Cells)
         cell.Valid = false;
+    status.Radio = {};
 }
 
 } // namespace celdara

@@ -2,6 +2,8 @@
 // flag, not the value, tells whether the value belongs to the current cycle.
 #pragma once
 
+#include "modem/RadioStatus.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -42,12 +44,16 @@ struct TModemStatus {
     bool OperatorNameValid = false;
     std::string OperatorCode; // country and network code as one digit string
     bool OperatorCodeValid = false;
+    // The GSM cells of the ^MONI / ^MONP listings.
     std::array<TCellInfo, kCellRowCount> Cells{};
+    // What the modem tells of its radio beyond that (technology, LTE/UMTS/NR cells).
+    TRadioStatus Radio;
 
     bool operator==(const TModemStatus&) const = default;
 };
 
-// Marks every value and every cell row invalid; the values themselves stay.
+// Marks every value and every cell row invalid; the values themselves stay. The radio
+// status, whose values carry their validity in themselves, is emptied.
 void ClearModemStatus(TModemStatus& status);
 
 } // namespace celdara

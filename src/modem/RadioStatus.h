@@ -1,0 +1,84 @@
+// The radio side of a poll cycle beyond GSM: the access technology, the serving cell of any
+// technology with the metrics that technology measures, the NR leg of a 5G NSA connection and
+// the neighbour cells. Every value is optional: a modem fills what its commands tell, and a
+// vendor's "no value" mark leaves the value empty, never a number.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace celdara {
+
+enum class TAccessTech {
+    Unknown,
+    Gsm,   // GSM, GPRS, EDGE
+    Umts,  // UTRAN, HSPA
+    Lte,   // E-UTRAN
+    NbIot, // E-UTRAN NB-S1
+    NrSa,  // NR on a 5G core
+    NrNsa, // EN-DC: an LTE anchor with an NR leg
+};
+
+// "GSM", "UMTS", "LTE", "NB-IoT", "5G SA", "5G NSA"; "?" for Unknown.
+const char* AccessTechName(TAccessTech tech);
+
+// The technology of the <AcT> field of +COPS / +CREG / +CEREG (27.007 7.3): 0 GSM, 1 GSM
+// compact, 2 UTRAN, 3 GSM/EGPRS, 4-6 UTRAN/HSPA, 7 E-UTRAN, 8 EC-GSM-IoT, 9 E-UTRAN NB-S1,
+// 10 E-UTRA/5GCN, 11 NR/5GCN, 12 NG-RAN, 13 E-UTRA-NR dual connectivity. Unknown otherwise.
+TAccessTech AccessTechOfAct(int act);
+
+// One cell as the modem describes it. Which fields are filled depends on its technology.
+struct TRadioCell {
+    TAccessTech Tech = TAccessTech::Unknown;
+    std::optional<int> Channel;         // ARFCN, UARFCN, EARFCN or NR-ARFCN
+    std::optional<int> Band;            // GSM: 850/900/1800/1900; UMTS/LTE/NR: band number
+    std::optional<int> PhysicalId;      // LTE/NR PCI, UMTS PSC, GSM BSIC
+    std::optional<int> AreaCode;        // GSM/UMTS LAC, LTE/NR TAC
+    std::optional<std::int64_t> CellId; // GSM/UMTS CI, LTE ECI (28 bit), NR NCI (36 bit)
+    std::optional<int> Mcc;
+    std::optional<int> Mnc;
+    std::optional<int> MncDigits; // 2 or 3, when the modem wrote the MNC with its digits
+
+    // Measurements, in dBm (levels) or dB (qualities).
+    std::optional<double> Rssi; // GSM RSSI, LTE RSSI
+    std::optional<double> Rscp; // UMTS
+    std::optional<double> EcIo; // UMTS
+    std::optional<double> Rsrp; // LTE RSRP, NR SS-RSRP
+    std::optional<double> Rsrq; // LTE RSRQ, NR SS-RSRQ
+    std::optional<double> Sinr; // LTE SINR/RS-SNR, NR SS-SINR
+    std::optional<int> BitErrors; // GSM BER class 0..7
+
+    bool operator==(const TRadioCell&) const = default;
+};
+
+// The eNodeB number of an LTE cell identity (the upper 20 of its 28 bits), which tells the
+// towers apart; nothing when the cell is not LTE or has no identity.
+std::optional<std::int64_t> ENodeBOf(const TRadioCell& cell);
+
+inline constexpr std::size_t kMaxRadioNeighbours = 16;
+
+struct TRadioStatus {
+    TAccessTech Tech = TAccessTech::Unknown;
+    std::optional<int> Act; // the <AcT> number the modem gave last
+
+    // The serving cell; on 5G NSA the LTE anchor.
+    TRadioCell Serving;
+    // The NR leg of a 5G NSA connection (Tech NrNsa), else empty.
+    std::optional<TRadioCell> NrLeg;
+    // At most kMaxRadioNeighbours.
+    std::vector<TRadioCell> Neighbours;
+
+    // The <stat> of +CEREG (EPS) and +C5GREG (5GS), 27.007 10.1.22 / 10.1.23: 0..5 as +CREG,
+    // -1 for a value outside that range.
+    std::optional<int> EpsRegState;
+    std::optional<int> NrRegState;
+
+    bool operator==(const TRadioStatus&) const = default;
+};
+
+// Adds a neighbour unless the list is full; false when it was full.
+bool AddNeighbour(TRadioStatus& radio, const TRadioCell& cell);
+
+} // namespace celdara
