@@ -1,6 +1,7 @@
 #include "records/RecordFormat.h"
 
 #include "modem/StatusDisplay.h"
+#include "records/RecordFields.h"
 
 #include <cstdio>
 #include <optional>
@@ -8,9 +9,67 @@
 
 namespace celdara {
 
+namespace recordfields {
+
+// ---- JSON ------------------------------------------------------------------------------
+
+std::string JsonString(const std::string& utf8) {
+    std::string out = "\"";
+    for (unsigned char c : utf8) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                out += escaped;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + '"';
+}
+
 namespace {
 
-using Value = std::optional<std::string>;
+std::string JsonValue(const TField& field) {
+    if (!field.Content)
+        return "null";
+    return field.IsText ? JsonString(*field.Content) : *field.Content;
+}
+
+} // namespace
+
+std::string JsonObject(const std::vector<TField>& fields) {
+    std::string out = "{";
+    for (const TField& f : fields) {
+        if (out.size() > 1)
+            out += ',';
+        out += JsonString(f.Name) + ':' + JsonValue(f);
+    }
+    return out + '}';
+}
+
+} // namespace recordfields
+
+namespace {
+
+using namespace recordfields;
 
 Value Number(bool valid, long value) {
     return valid ? Value(std::to_string(value)) : std::nullopt;
@@ -20,14 +79,7 @@ Value Text(bool valid, const std::string& text) {
     return valid ? Value(TextAsUtf8(text)) : std::nullopt;
 }
 
-// What one record says, as named values in column order. Numbers and texts stay apart
-// only in JSON, which quotes texts.
-struct TField {
-    std::string Name;
-    Value Content;
-    bool IsText = false;
-};
-
+// What one record says, as named values in column order.
 struct TCellFields {
     bool Valid = false;
     std::vector<TField> Fields;
@@ -114,58 +166,12 @@ std::string CsvRow(const TPollRecord& record) {
     for (const TCellInfo& cell : record.Status.Cells)
         for (const TField& f : CellFields(cell).Fields)
             field(f.Content);
+    for (const TField& f : RadioCsvFields(record.Status.Radio))
+        field(f.Content);
     return row;
 }
 
 // ---- JSON ------------------------------------------------------------------------------
-
-std::string JsonString(const std::string& utf8) {
-    std::string out = "\"";
-    for (unsigned char c : utf8) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20 || c == 0x7F) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + '"';
-}
-
-std::string JsonValue(const TField& field) {
-    if (!field.Content)
-        return "null";
-    return field.IsText ? JsonString(*field.Content) : *field.Content;
-}
-
-std::string JsonObject(const std::vector<TField>& fields) {
-    std::string out = "{";
-    for (const TField& f : fields) {
-        if (out.size() > 1)
-            out += ',';
-        out += JsonString(f.Name) + ':' + JsonValue(f);
-    }
-    return out + '}';
-}
 
 std::string JsonLine(const TPollRecord& record) {
     std::string line = JsonObject(HeadFields(record));
@@ -183,7 +189,7 @@ std::string JsonLine(const TPollRecord& record) {
         first = false;
         line += JsonObject(cell.Fields);
     }
-    return line + "]}";
+    return line + "]" + RadioJsonMembers(record.Status.Radio) + "}";
 }
 
 // ---- text ------------------------------------------------------------------------------
@@ -220,6 +226,7 @@ std::string TextLine(const TPollRecord& record) {
         neighbours += s.Cells[row].Valid ? 1 : 0;
     if (neighbours > 0)
         line += ", " + std::to_string(neighbours) + " neighbours";
+    line += RadioText(s.Radio);
     const std::string activity = value("activity");
     if (activity != "?" && activity != "ready")
         line += "  [" + activity + "]";
@@ -247,6 +254,8 @@ const std::vector<std::string>& CsvColumns() {
         for (int row = 0; row < kCellRowCount; ++row)
             for (const TField& f : CellFields(empty.Status.Cells[row]).Fields)
                 names.push_back(CellPrefix(row) + "_" + f.Name);
+        for (const TField& f : RadioCsvFields(empty.Status.Radio))
+            names.push_back(f.Name);
         return names;
     }();
     return columns;
