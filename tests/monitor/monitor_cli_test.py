@@ -23,6 +23,44 @@ def run(*args, **kwargs):
                           **kwargs)
 
 
+# The columns of earlier versions, which stored files and scripts read by position.
+GSM_COLUMNS = ["time", "port", "manufacturer", "model", "operator_name", "operator_code",
+               "registration", "registration_state", "activity", "activity_state",
+               "signal_percent", "signal_rssi", "bit_errors"] + [
+    f"{cell}_{value}" for cell in ["serving"] + [f"neighbour{i}" for i in range(1, 7)]
+    for value in ("channel", "band", "rxlev", "dbm", "c1", "mcc", "mnc")]
+DECIMAL = re.compile(r"^-?\d+\.\d$")
+MEASURES = ("_rssi", "_rscp", "_ecio", "_rsrp", "_rsrq", "_sinr")
+WHOLE = ("_pci", "_area_code", "_cell_id", "_enodeb", "_ber", "_state", "act",
+         "radio_band", "nr_leg_band", "radio_neighbour_count")
+
+
+def check_csv_values(test, values):
+    """Numbers are numbers, measurements have one decimal and a point, missing values are
+    empty."""
+    for name, value in values.items():
+        if not value:
+            continue
+        if name.startswith(("radio_", "nr_leg_")) and name.endswith(MEASURES):
+            test.assertRegex(value, DECIMAL, name)
+        elif name.endswith(WHOLE) or name.endswith(("_channel", "_dbm", "_mcc", "_mnc", "_c1",
+                                                    "_rxlev")) or name in (
+                "signal_rssi", "signal_percent", "bit_errors"):
+            int(value)
+
+
+def check_radio_members(test, record):
+    for key in ("access_tech", "act", "eps_registration_state", "nr_registration_state",
+                "radio_serving_cell", "nr_leg"):
+        test.assertIn(key, record)
+    test.assertIsInstance(record["radio_neighbour_cells"], list)
+    cells = [record["radio_serving_cell"], record["nr_leg"], *record["radio_neighbour_cells"]]
+    for cell in (c for c in cells if c is not None):
+        for key, value in cell.items():
+            if key != "tech":
+                test.assertTrue(value is None or isinstance(value, (int, float)), (key, value))
+
+
 class Records(unittest.TestCase):
     def test_json_lines_parse_and_carry_the_simulated_modem(self):
         result = run("--format", "jsonl", "--count", "20", "virtual-modem")
@@ -40,6 +78,7 @@ class Records(unittest.TestCase):
                 self.assertTrue(0 <= record["signal_rssi"] <= 31)
                 self.assertEqual(record["signal_percent"], record["signal_rssi"] * 100 // 32)
             self.assertIsInstance(record["neighbour_cells"], list)
+            check_radio_members(self, record)
 
     def test_csv_has_a_header_and_rows_that_read_back_whole(self):
         result = run("--format", "csv", "--count", "20", "virtual-modem")
@@ -47,15 +86,13 @@ class Records(unittest.TestCase):
         rows = list(csv.reader(io.StringIO(result.stdout)))
         self.assertEqual(len(rows), 21)
         header = rows[0]
-        self.assertEqual(header[:4], ["time", "port", "manufacturer", "model"])
+        self.assertEqual(header[:len(GSM_COLUMNS)], GSM_COLUMNS)
+        self.assertIn("radio_rsrp", header)
         for row in rows[1:]:
             self.assertEqual(len(row), len(header))
             values = dict(zip(header, row))
             self.assertEqual(values["port"], "virtual-modem")
-            for name, value in values.items():
-                if value and (name.endswith(("_channel", "_dbm", "_mcc", "_mnc", "_c1", "_rxlev"))
-                              or name in ("signal_rssi", "signal_percent", "bit_errors")):
-                    int(value)  # numbers are numbers, missing values are empty
+            check_csv_values(self, values)
 
     def test_output_file_gets_one_header_across_runs(self):
         with tempfile.TemporaryDirectory() as folder:
@@ -109,6 +146,47 @@ class ExitCodes(unittest.TestCase):
         monitor.terminate()
         out, err = monitor.communicate(timeout=TIMEOUT)
         self.assertEqual(monitor.returncode, 0, err)
+
+
+class AgainstTheLteSimulator(unittest.TestCase):
+    PORT = "virtual-lte-modem"
+
+    @classmethod
+    def setUpClass(cls):
+        if cls.PORT not in run("--list-ports").stdout.split():
+            raise unittest.SkipTest(f"no built-in {cls.PORT}")
+
+    def test_json_lines_carry_the_lte_radio(self):
+        result = run("--format", "jsonl", "--count", "10", self.PORT)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        records = [json.loads(line) for line in result.stdout.splitlines()]
+        self.assertEqual(len(records), 10)
+        for record in records:
+            check_radio_members(self, record)
+        told = [r for r in records if r["access_tech"] in ("LTE", "5G NSA", "5G SA")]
+        self.assertTrue(told, "no record tells an LTE or NR access technology")
+        for record in told:
+            serving = record["radio_serving_cell"]
+            self.assertIsNotNone(serving)
+            if serving["rsrp"] is not None:
+                self.assertTrue(-160 <= serving["rsrp"] <= -30, serving)
+            if serving["rsrq"] is not None:
+                self.assertTrue(-40 <= serving["rsrq"] <= 5, serving)
+
+    def test_csv_rows_match_the_header_and_text_lines_name_the_technology(self):
+        result = run("--format", "csv", "--count", "10", self.PORT)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        rows = list(csv.reader(io.StringIO(result.stdout)))
+        header = rows[0]
+        self.assertEqual(header[:len(GSM_COLUMNS)], GSM_COLUMNS)
+        for row in rows[1:]:
+            self.assertEqual(len(row), len(header))
+            check_csv_values(self, dict(zip(header, row)))
+        self.assertTrue(any(dict(zip(header, row))["radio_rsrp"] for row in rows[1:]),
+                        "no row has an RSRP")
+        text = run("--count", "10", self.PORT)
+        self.assertEqual(text.returncode, 0, text.stderr)
+        self.assertRegex(text.stdout, r"(LTE|5G NSA|5G SA) .*RSRP -?\d+\.\d")
 
 
 class AgainstThePtySimulator(unittest.TestCase):
