@@ -116,6 +116,18 @@ void ParseOperator(std::string_view reply, TModemStatus& status) {
     if (e == npos)
         return;
 
+    // The access technology behind the operator (27.007 7.3); a reply without it, or with
+    // no number there, leaves the radio's technology alone.
+    const std::size_t f = line.find(',', e + 1);
+    if (f != npos) {
+        const std::size_t g = line.find(',', f + 1);
+        const int act = NumberBetween(line, f, g == npos ? line.size() : g, -1);
+        if (act >= 0) {
+            status.Radio.Act = act;
+            status.Radio.Tech = AccessTechOfAct(act);
+        }
+    }
+
     int format = NumberBetween(line, b, c, -1);
     std::string name(line.substr(d + 1, e - d - 1));
     if (name.empty()) {

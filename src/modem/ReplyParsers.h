@@ -11,7 +11,7 @@ namespace celdara {
 
 // +CSQ: <rssi>,<ber>
 void ParseSignalQuality(std::string_view line, TModemStatus& status);
-// +COPS: <mode>[,<format>,"<operator>"]
+// +COPS: <mode>[,<format>,"<operator>"[,<AcT>]]; the AcT sets status.Radio.Act and .Tech
 void ParseOperator(std::string_view line, TModemStatus& status);
 // +CREG: <n>,<stat>[,...]
 void ParseRegistration(std::string_view line, TModemStatus& status);

@@ -1,0 +1,60 @@
+// The parsers of the radio dialects, one file each (Dialect*.cpp), and the queries each
+// dialect sends. RadioQueriesFor (RadioDialect.h) puts them together; tests call the parsers
+// directly. Every parser takes the information lines of one reply, ignores lines it does not
+// know, fills only what the reply gives and never throws. What each reads: doc/modem-dialects.md.
+#pragma once
+
+#include "modem/RadioDialect.h"
+
+#include <string_view>
+#include <vector>
+
+namespace celdara {
+
+// 27.007 (Dialect3gpp.cpp)
+void ParseCesq(const TReplyLines& lines, TModemStatus& status);
+void ParseCereg(const TReplyLines& lines, TModemStatus& status);
+void ParseC5greg(const TReplyLines& lines, TModemStatus& status);
+std::vector<TRadioQuery> StandardRadioQueries();
+
+// Quectel (DialectQuectel.cpp): AT+QENG="servingcell" / "neighbourcell".
+struct TQuectelQuirks {
+    bool LteSinrInFifths = false;        // 0..250 for -20..+30 dB; else dB
+    bool PositiveLteRssiNegated = false; // a positive LTE RSSI is the negative one
+    bool operator==(const TQuectelQuirks&) const = default;
+};
+TQuectelQuirks QuectelQuirksFor(std::string_view model);
+void ParseQuectelServing(const TReplyLines& lines, TModemStatus& status,
+                         const TQuectelQuirks& quirks);
+void ParseQuectelNeighbours(const TReplyLines& lines, TModemStatus& status,
+                            const TQuectelQuirks& quirks);
+std::vector<TRadioQuery> QuectelQueries(std::string_view model);
+
+// SIMCom (DialectSimcom.cpp): AT+CPSI?.
+struct TSimcomQuirks {
+    bool LteInTenths = true; // RSRQ, RSRP, RSSI of the LTE form in tenths; else whole units
+    bool operator==(const TSimcomQuirks&) const = default;
+};
+TSimcomQuirks SimcomQuirksFor(std::string_view model);
+void ParseSimcomCpsi(const TReplyLines& lines, TModemStatus& status, const TSimcomQuirks& quirks);
+std::vector<TRadioQuery> SimcomQueries(std::string_view model);
+
+// Huawei (DialectHuawei.cpp): AT^HCSQ?, AT^SYSINFOEX.
+void ParseHuaweiHcsq(const TReplyLines& lines, TModemStatus& status);
+void ParseHuaweiSysinfoex(const TReplyLines& lines, TModemStatus& status);
+std::vector<TRadioQuery> HuaweiQueries();
+
+// Cinterion / Thales (DialectCinterion.cpp): AT^SMONI, AT^SMONP.
+void ParseCinterionSmoni(const TReplyLines& lines, TModemStatus& status);
+void ParseCinterionSmonp(const TReplyLines& lines, TModemStatus& status);
+std::vector<TRadioQuery> CinterionQueries();
+
+// Sierra Wireless (DialectSierra.cpp): AT!GSTATUS?.
+void ParseSierraGstatus(const TReplyLines& lines, TModemStatus& status);
+std::vector<TRadioQuery> SierraQueries();
+
+// Telit (DialectTelit.cpp): AT#RFSTS?.
+void ParseTelitRfsts(const TReplyLines& lines, TModemStatus& status);
+std::vector<TRadioQuery> TelitQueries();
+
+} // namespace celdara
