@@ -2,12 +2,10 @@
 // modem did not give.
 #include "records/RecordFormat.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <gtest/gtest.h>
-#include <map>
 #include <regex>
 
 namespace celdara {
@@ -202,88 +200,39 @@ TEST(TextRecords, OneLineWithTheSignalTheOperatorAndTheCell) {
 
 // ---- the radio beyond GSM -----------------------------------------------------------------
 
-// A JSON text read back into its leaves: "a.b[2].c" -> the value's text as written (strings
-// with their quotes). Empty when the text is not JSON, which fails the test.
-class JsonLeaves {
-public:
-    static std::map<std::string, std::string> Of(const std::string& text) {
-        JsonLeaves reader(text);
-        reader.Value("");
-        reader.Space();
-        if (!reader.ok_ || reader.at_ != text.size())
-            return {};
-        return reader.leaves_;
+// Whether one JSON value starts at `at` (moved past it). The records have no white space.
+bool JsonValueAt(const std::string& t, std::size_t& at) {
+    static const std::regex scalar(
+        R"re("([^"\\\x01-\x1f]|\\.)*"|-?(0|[1-9][0-9]*)(\.[0-9]+)?|true|false|null)re");
+    const char open = at < t.size() ? t[at] : '\0';
+    if (open == '{' || open == '[') {
+        const char close = open == '{' ? '}' : ']';
+        if (++at < t.size() && t[at] == close)
+            return ++at, true;
+        do {
+            const bool key = open != '{' || (t[at] == '"' && JsonValueAt(t, at) && at < t.size() &&
+                                             t[at++] == ':');
+            if (!key || !JsonValueAt(t, at))
+                return false;
+        } while (at < t.size() && t[at] == ',' && ++at < t.size());
+        return at < t.size() && t[at++] == close;
     }
-
-private:
-    explicit JsonLeaves(const std::string& text) : text_(text) {}
-
-    void Space() {
-        while (at_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[at_])))
-            ++at_;
-    }
-    bool Take(char c) {
-        Space();
-        if (at_ < text_.size() && text_[at_] == c)
-            return ++at_, true;
+    std::smatch m;
+    if (!std::regex_search(t.begin() + static_cast<long>(at), t.end(), m, scalar,
+                           std::regex_constants::match_continuous))
         return false;
-    }
-    std::string String() {
-        const std::size_t start = at_;
-        ok_ = ok_ && Take('"');
-        while (ok_ && at_ < text_.size() && text_[at_] != '"') {
-            ok_ = static_cast<unsigned char>(text_[at_]) >= 0x20;
-            at_ += text_[at_] == '\\' ? 2 : 1;
-        }
-        ok_ = ok_ && Take('"');
-        return text_.substr(start, at_ - start);
-    }
-    void Value(const std::string& path) {
-        Space();
-        if (Take('{')) {
-            for (bool first = true; ok_ && !Take('}'); first = false) {
-                ok_ = first || Take(',');
-                const std::string key = String();
-                ok_ = ok_ && Take(':');
-                Value((path.empty() ? "" : path + ".") + key.substr(1, key.size() - 2));
-            }
-        } else if (Take('[')) {
-            for (int i = 0; ok_ && !Take(']'); ++i) {
-                ok_ = i == 0 || Take(',');
-                Value(path + "[" + std::to_string(i) + "]");
-            }
-        } else if (at_ < text_.size() && text_[at_] == '"') {
-            leaves_[path] = String();
-        } else {
-            Scalar(path);
-        }
-    }
-    // true, false, null or a number as JSON writes it (no comma, no leading plus).
-    void Scalar(const std::string& path) {
-        static const std::regex number(R"(^-?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][-+]?[0-9]+)?)");
-        std::smatch match;
-        const std::string rest = text_.substr(at_, 40);
-        std::string token;
-        for (const char* word : {"true", "false", "null"})
-            if (rest.rfind(word, 0) == 0)
-                token = word;
-        if (token.empty() && std::regex_search(rest, match, number))
-            token = match.str();
-        ok_ = ok_ && !token.empty();
-        leaves_[path] = token;
-        at_ += token.size();
-    }
+    at += static_cast<std::size_t>(m.length(0));
+    return true;
+}
 
-    const std::string& text_;
-    std::size_t at_ = 0;
-    bool ok_ = true;
-    std::map<std::string, std::string> leaves_;
-};
+bool IsJson(const std::string& text) {
+    std::size_t at = 0;
+    return JsonValueAt(text, at) && at == text.size();
+}
 
 TRadioCell LteCell(int pci, double rsrp) {
     TRadioCell c;
-    c.Tech = TAccessTech::Lte;
-    c.Channel = 6300, c.Band = 20, c.PhysicalId = pci;
+    c.Tech = TAccessTech::Lte, c.Channel = 6300, c.Band = 20, c.PhysicalId = pci;
     c.Rsrp = rsrp, c.Rsrq = -11, c.Sinr = 16;
     return c;
 }
@@ -292,166 +241,129 @@ TRadioCell LteCell(int pci, double rsrp) {
 struct RadioCase {
     const char* name;
     TRadioStatus radio;
-    std::vector<std::pair<std::string, std::string>> csv;  // column -> field
-    std::vector<std::pair<std::string, std::string>> json; // leaf -> text; "-" for absent
-    const char* text;                                      // part of the text line
+    std::vector<std::pair<std::string, std::string>> csv; // column -> field
+    std::vector<std::string> json;                        // parts of the JSON line
+    std::string text;                                     // part of the text line
 };
 
 std::vector<RadioCase> RadioCases() {
-    std::vector<RadioCase> cases;
     TRadioStatus lte;
     lte.Tech = TAccessTech::Lte, lte.Act = 7, lte.EpsRegState = 5;
     lte.Serving = LteCell(123, -95);
     lte.Serving.AreaCode = 4711, lte.Serving.CellId = 12345 * 256 + 7;
     lte.Serving.Mcc = 262, lte.Serving.Mnc = 1, lte.Serving.Rssi = -65.25;
     lte.Neighbours = {LteCell(124, -101.46)};
-    cases.push_back({"LTE",
-                     lte,
-                     {{"access_tech", "LTE"},
-                      {"act", "7"},
-                      {"eps_registration_state", "5"},
-                      {"eps_registration", "registered, roaming"},
-                      {"radio_tech", "LTE"},
-                      {"radio_channel", "6300"},
-                      {"radio_band", "20"},
-                      {"radio_pci", "123"},
-                      {"radio_area_code", "4711"},
-                      {"radio_cell_id", "3160327"},
-                      {"radio_enodeb", "12345"},
-                      {"radio_mcc", "262"},
-                      {"radio_mnc", "1"},
-                      {"radio_rssi", "-65.2"},
-                      {"radio_rsrp", "-95.0"},
-                      {"radio_rsrq", "-11.0"},
-                      {"radio_sinr", "16.0"},
-                      {"radio_rscp", ""},
-                      {"nr_leg_rsrp", ""},
-                      {"radio_neighbour_count", "1"},
-                      {"radio_neighbour1_pci", "124"},
-                      {"radio_neighbour1_rsrp", "-101.5"},
-                      {"radio_neighbour2_pci", ""}},
-                     {{"access_tech", "\"LTE\""},
-                      {"radio_serving_cell.rsrp", "-95.0"},
-                      {"radio_serving_cell.cell_id", "3160327"},
-                      {"radio_serving_cell.rscp", "null"},
-                      {"nr_leg", "null"},
-                      {"radio_neighbour_cells[0].pci", "124"},
-                      {"radio_neighbour_cells[0].rscp", "-"},
-                      {"nr_registration", "null"}},
-                     "  LTE B20 6300 PCI 123 RSSI -65.2 RSRP -95.0 RSRQ -11.0 SINR 16.0, "
-                     "1 neighbour"});
 
     TRadioStatus nsa;
-    nsa.Tech = TAccessTech::NrNsa, nsa.Act = 13, nsa.EpsRegState = 1, nsa.NrRegState = 1;
+    nsa.Tech = TAccessTech::NrNsa, nsa.Act = 13, nsa.NrRegState = 1;
     nsa.Serving = LteCell(7, -90);
-    TRadioCell nr;
-    nr.Tech = TAccessTech::NrNsa;
-    nr.Channel = 627264, nr.Band = 78, nr.PhysicalId = 500;
-    nr.Rsrp = -85.5, nr.Rsrq = -10.5, nr.Sinr = 20;
-    nr.CellId = (std::int64_t{1} << 36) - 1; // a 36-bit NR cell identity
-    nsa.NrLeg = nr;
-    cases.push_back({"5G NSA",
-                     nsa,
-                     {{"access_tech", "5G NSA"},
-                      {"act", "13"},
-                      {"nr_registration_state", "1"},
-                      {"radio_rsrp", "-90.0"},
-                      {"nr_leg_channel", "627264"},
-                      {"nr_leg_band", "78"},
-                      {"nr_leg_pci", "500"},
-                      {"nr_leg_rsrp", "-85.5"},
-                      {"nr_leg_rsrq", "-10.5"},
-                      {"nr_leg_sinr", "20.0"},
-                      {"radio_neighbour_count", ""}},
-                     {{"nr_leg.cell_id", "68719476735"},
-                      {"nr_leg.enodeb", "null"},
-                      {"nr_leg.rsrp", "-85.5"},
-                      {"nr_registration_state", "1"},
-                      {"radio_serving_cell.rsrp", "-90.0"}},
-                     "  5G NSA B20 6300 PCI 7 RSRP -90.0 RSRQ -11.0 SINR 16.0 + n78 627264 PCI "
-                     "500 RSRP -85.5 RSRQ -10.5 SINR 20.0"});
+    TRadioCell& nr = nsa.NrLeg.emplace();
+    nr.Tech = TAccessTech::NrNsa, nr.Channel = 627264, nr.Band = 78, nr.PhysicalId = 500;
+    nr.CellId = (std::int64_t{1} << 36) - 1, nr.Rsrp = -85.5, nr.Rsrq = -10.5, nr.Sinr = 20;
 
     TRadioStatus umts;
-    umts.Tech = TAccessTech::Umts, umts.Act = 2;
-    umts.Serving.Tech = TAccessTech::Umts;
-    umts.Serving.Channel = 10700, umts.Serving.Band = 1, umts.Serving.PhysicalId = 300;
-    umts.Serving.CellId = 0x1234567, umts.Serving.Rscp = -85, umts.Serving.EcIo = -7.5;
-    cases.push_back({"UMTS",
-                     umts,
-                     {{"access_tech", "UMTS"},
-                      {"radio_pci", "300"},
-                      {"radio_rscp", "-85.0"},
-                      {"radio_ecio", "-7.5"},
-                      {"radio_rsrp", ""},
-                      {"radio_enodeb", ""},
-                      {"radio_cell_id", "19088743"}},
-                     {{"radio_serving_cell.ecio", "-7.5"},
-                      {"radio_serving_cell.enodeb", "null"},
-                      {"radio_serving_cell.tech", "\"UMTS\""}},
-                     "  UMTS B1 10700 PSC 300 RSCP -85.0 Ec/Io -7.5"});
+    umts.Tech = TAccessTech::Umts;
+    TRadioCell& u = umts.Serving;
+    u.Tech = TAccessTech::Umts, u.Channel = 10700, u.Band = 1, u.PhysicalId = 300;
+    u.CellId = 0x1234567, u.Rscp = -85, u.EcIo = -0.04;
 
-    // The technology is known, every value is the modem's "no value"; an out-of-range
-    // state and a measurement that is not a number are no values either.
+    // Nothing but "no value": a state out of range, measurements that are not numbers.
     TRadioStatus none;
-    none.Tech = TAccessTech::Lte;
     none.Serving.Tech = TAccessTech::Lte;
     none.Serving.Rsrp = std::nan(""), none.Serving.Sinr = INFINITY;
     none.EpsRegState = -1;
-    cases.push_back({"no values",
-                     none,
-                     {{"access_tech", "LTE"},
-                      {"act", ""},
-                      {"eps_registration_state", ""},
-                      {"eps_registration", ""},
-                      {"radio_rsrp", ""},
-                      {"radio_sinr", ""},
-                      {"radio_channel", ""},
-                      {"nr_leg_channel", ""}},
-                     {{"radio_serving_cell.rsrp", "null"},
-                      {"radio_serving_cell.sinr", "null"},
-                      {"eps_registration_state", "null"},
-                      {"radio_neighbour_cells", "-"}},
-                     "  LTE"});
 
     TRadioStatus many = lte;
-    many.Neighbours.clear();
-    for (int i = 0; i < 8; ++i)
+    for (int i = 1; i < 9; ++i)
         AddNeighbour(many, LteCell(200 + i, -100 - i));
-    many.Neighbours[6].Tech = TAccessTech::Umts;
-    cases.push_back({"neighbours beyond the columns",
-                     many,
-                     {{"radio_neighbour_count", "8"},
-                      {"radio_neighbour1_pci", "200"},
-                      {"radio_neighbour6_pci", "205"},
-                      {"radio_neighbour6_rsrp", "-105.0"}},
-                     {{"radio_neighbour_cells[7].pci", "207"},
-                      {"radio_neighbour_cells[6].tech", "\"UMTS\""},
-                      {"radio_neighbour_cells[8].pci", "-"}},
-                     ", 8 neighbours"});
-    return cases;
+    return {
+        {"LTE",
+         lte,
+         {{"access_tech", "LTE"},
+          {"act", "7"},
+          {"eps_registration", "registered, roaming"},
+          {"eps_registration_state", "5"},
+          {"radio_pci", "123"},
+          {"radio_area_code", "4711"},
+          {"radio_cell_id", "3160327"},
+          {"radio_enodeb", "12345"},
+          {"radio_mnc", "1"},
+          {"radio_rssi", "-65.2"},
+          {"radio_rsrp", "-95.0"},
+          {"radio_rscp", ""},
+          {"nr_leg_rsrp", ""},
+          {"radio_neighbour_count", "1"},
+          {"radio_neighbour1_rsrp", "-101.5"},
+          {"radio_neighbour2_pci", ""}},
+         {"\"access_tech\":\"LTE\",\"act\":7,", "\"nr_leg\":null",
+          "\"radio_serving_cell\":{\"tech\":\"LTE\",\"channel\":6300,\"band\":20,\"pci\":123,"
+          "\"area_code\":4711,\"cell_id\":3160327,\"enodeb\":12345,\"mcc\":262,\"mnc\":1,"
+          "\"rssi\":-65.2,\"rscp\":null,",
+          // a neighbour has the members it was given, no others
+          "\"radio_neighbour_cells\":[{\"tech\":\"LTE\",\"channel\":6300,\"band\":20,"
+          "\"pci\":124,\"rsrp\":-101.5,\"rsrq\":-11.0,\"sinr\":16.0}]"},
+         "  LTE B20 6300 PCI 123 RSSI -65.2 RSRP -95.0 RSRQ -11.0 SINR 16.0, 1 neighbour"},
+        {"5G NSA",
+         nsa,
+         {{"access_tech", "5G NSA"},
+          {"nr_registration_state", "1"},
+          {"radio_rsrp", "-90.0"},
+          {"nr_leg_channel", "627264"},
+          {"nr_leg_band", "78"},
+          {"nr_leg_pci", "500"},
+          {"nr_leg_rsrq", "-10.5"},
+          {"nr_leg_sinr", "20.0"},
+          {"radio_neighbour_count", ""}},
+         {"\"nr_leg\":{\"tech\":\"5G NSA\",\"channel\":627264,\"band\":78,\"pci\":500,"
+          "\"area_code\":null,\"cell_id\":68719476735,\"enodeb\":null,"},
+         "  5G NSA B20 6300 PCI 7 RSRP -90.0 RSRQ -11.0 SINR 16.0 + n78 627264 PCI 500 RSRP "
+         "-85.5 RSRQ -10.5 SINR 20.0"},
+        {"UMTS",
+         umts,
+         {{"radio_tech", "UMTS"},
+          {"radio_pci", "300"},
+          {"radio_cell_id", "19088743"},
+          {"radio_enodeb", ""},
+          {"radio_rscp", "-85.0"},
+          {"radio_ecio", "0.0"}},
+         {"\"rscp\":-85.0,\"ecio\":0.0,\"rsrp\":null"},
+         "  UMTS B1 10700 PSC 300 RSCP -85.0 Ec/Io 0.0"},
+        {"no values",
+         none,
+         {{"radio_tech", "LTE"},
+          {"radio_rsrp", ""},
+          {"radio_sinr", ""},
+          {"eps_registration_state", ""},
+          {"eps_registration", ""}},
+         {"\"access_tech\":null", "\"eps_registration_state\":null", "\"rsrp\":null",
+          "\"radio_neighbour_cells\":[]"},
+         "dBm, 2 neighbours  LTE"},
+        {"more neighbours than columns",
+         many,
+         {{"radio_neighbour_count", "9"},
+          {"radio_neighbour6_pci", "205"},
+          {"radio_neighbour6_rsrp", "-105.0"}},
+         {"\"pci\":208,\"rsrp\":-108.0,\"rsrq\":-11.0,\"sinr\":16.0}]"},
+         "SINR 16.0, 9 neighbours"},
+    };
 }
 
 TEST(RadioRecords, EveryFormatCarriesTheRadioValuesAndLeavesMissingOnesEmpty) {
+    const std::size_t columns = SplitCsv(RecordHeader(TRecordFormat::Csv)).size();
     for (const RadioCase& c : RadioCases()) {
         SCOPED_TRACE(c.name);
         TPollRecord r = FullRecord();
         r.Status.Radio = c.radio;
         const std::vector<std::string> row = SplitCsv(FormatRecord(TRecordFormat::Csv, r));
-        ASSERT_EQ(row.size(), SplitCsv(RecordHeader(TRecordFormat::Csv)).size());
+        ASSERT_EQ(row.size(), columns);
         for (const auto& [column, field] : c.csv)
             EXPECT_EQ(Column(row, column), field) << column;
-
         const std::string line = FormatRecord(TRecordFormat::JsonLines, r);
-        const auto leaves = JsonLeaves::Of(line);
-        ASSERT_FALSE(leaves.empty()) << "not JSON: " << line;
-        for (const auto& [leaf, text] : c.json) {
-            const auto found = leaves.find(leaf);
-            EXPECT_EQ(found == leaves.end() ? "-" : found->second, text) << leaf << "\n" << line;
-        }
-
+        EXPECT_TRUE(IsJson(line)) << line;
+        for (const std::string& part : c.json)
+            EXPECT_NE(line.find(part), std::string::npos) << part << "\n" << line;
         const std::string text = FormatRecord(TRecordFormat::Text, r);
         EXPECT_NE(text.find(c.text), std::string::npos) << text;
-        EXPECT_EQ(text.find('\n'), std::string::npos);
     }
 }
 
@@ -464,45 +376,27 @@ TEST(RadioRecords, TheGsmColumnsStayWhereStoredFilesHaveThem) {
                                    "neighbour4", "neighbour5", "neighbour6"})
         for (const char* value : {"channel", "band", "rxlev", "dbm", "c1", "mcc", "mnc"})
             gsm.push_back(cell + "_" + value);
-    const auto& columns = CsvColumns();
-    ASSERT_GT(columns.size(), gsm.size());
-    EXPECT_EQ(std::vector<std::string>(columns.begin(), columns.begin() + gsm.size()), gsm);
+    const auto& names = CsvColumns();
+    ASSERT_GT(names.size(), gsm.size());
+    EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + gsm.size()), gsm);
 
-    // A GSM-only modem's record reads as before in every format, whatever the radio adds.
+    // A GSM-only modem's record reads as before, whatever the radio adds after it.
     const TPollRecord gsmOnly = FullRecord();
+    const std::string csv = FormatRecord(TRecordFormat::Csv, gsmOnly);
+    const std::string json = FormatRecord(TRecordFormat::JsonLines, gsmOnly);
+    const std::string gsmJson = json.substr(0, json.find(",\"access_tech\""));
     for (const RadioCase& c : RadioCases()) {
         SCOPED_TRACE(c.name);
-        TPollRecord withRadio = gsmOnly;
-        withRadio.Status.Radio = c.radio;
-        const auto before = SplitCsv(FormatRecord(TRecordFormat::Csv, gsmOnly));
-        const auto after = SplitCsv(FormatRecord(TRecordFormat::Csv, withRadio));
+        TPollRecord r = gsmOnly;
+        r.Status.Radio = c.radio;
+        const auto before = SplitCsv(csv);
+        const auto after = SplitCsv(FormatRecord(TRecordFormat::Csv, r));
         EXPECT_EQ(std::vector<std::string>(after.begin(), after.begin() + gsm.size()),
                   std::vector<std::string>(before.begin(), before.begin() + gsm.size()));
-        const auto jsonBefore = JsonLeaves::Of(FormatRecord(TRecordFormat::JsonLines, gsmOnly));
-        const auto jsonAfter = JsonLeaves::Of(FormatRecord(TRecordFormat::JsonLines, withRadio));
-        for (const auto& [leaf, text] : jsonBefore) {
-            if (leaf.rfind("radio_", 0) != 0 && leaf.rfind("nr_", 0) != 0 &&
-                leaf != "access_tech" && leaf != "act" && leaf.rfind("eps_", 0) != 0) {
-                EXPECT_EQ(jsonAfter.at(leaf), text) << leaf;
-            }
-        }
-        const std::string textBefore = FormatRecord(TRecordFormat::Text, gsmOnly);
-        EXPECT_EQ(FormatRecord(TRecordFormat::Text, withRadio).rfind(textBefore, 0), 0u);
-    }
-}
-
-TEST(RadioRecords, DecimalsAreRoundedToTenthsWithAPointAndNoSignedZero) {
-    struct Case {
-        double value;
-        const char* field;
-    };
-    const Case cases[] = {{-95, "-95.0"}, {-10.76, "-10.8"},  {-0.04, "0.0"},
-                          {3.04, "3.0"},  {-140.3, "-140.3"}, {1e300, ""}};
-    for (const Case& c : cases) {
-        TPollRecord r = FullRecord();
-        r.Status.Radio.Serving.Rsrq = c.value;
-        EXPECT_EQ(Column(SplitCsv(FormatRecord(TRecordFormat::Csv, r)), "radio_rsrq"), c.field)
-            << c.value;
+        EXPECT_EQ(FormatRecord(TRecordFormat::JsonLines, r).rfind(gsmJson, 0), 0u);
+        EXPECT_EQ(FormatRecord(TRecordFormat::Text, r)
+                      .rfind(FormatRecord(TRecordFormat::Text, gsmOnly), 0),
+                  0u);
     }
 }
 
