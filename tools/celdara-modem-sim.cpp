@@ -1,5 +1,5 @@
-// celdara-modem-sim: runs the simulated GSM modem on a pseudo-terminal, so that Celdara,
-// a serial terminal or a script can talk to it through a real tty.
+// celdara-modem-sim: runs the simulated modem on a pseudo-terminal, so that Celdara, a
+// serial terminal or a script can talk to it through a real tty.
 #include "simulator/SimModem.h"
 
 #include <cerrno>
@@ -21,9 +21,11 @@ using celdara::Tick;
 using celdara::TSimModem;
 using celdara::TSimModemOptions;
 
+bool ParseNumber(const char* text, unsigned long long max, unsigned long long& value);
+
 constexpr const char* kHelp = R"(Usage: celdara-modem-sim [options]
 
-Runs a simulated GSM modem on a pseudo-terminal and prints the terminal's path (one line
+Runs a simulated modem on a pseudo-terminal and prints the terminal's path (one line
 on standard output). Open that path with Celdara, a serial terminal or a script and talk
 AT commands to it; for example, writing "AT+CSQ\r" brings back "+CSQ: <rssi>,<ber>" and
 "OK". The modem's network drifts over time: signal, cells, registration and roaming
@@ -32,6 +34,22 @@ change, and calls ring ("RING"; answer with ATA). Runs until interrupted (Ctrl+C
 Options:
   --seed N          seed of the simulation (default 1); the same seed and the same
                     commands at the same times give the same traffic
+  --dialect NAME    how the modem words its replies (default gsm):
+                      gsm        Siemens-type GSM modem: ^MONI, ^MONP, GSM only
+                      3gpp       27.007 only: +CESQ, +CEREG, +C5GREG, <AcT> in +COPS
+                      quectel    Quectel EG25: AT+QENG="servingcell"/"neighbourcell"
+                      simcom     SIMCom SIM7600E-H: AT+CPSI?
+                      huawei     Huawei ME909s-120: AT^HCSQ?, AT^SYSINFOEX
+                      cinterion  Cinterion ELS61-E: AT^SMONI, AT^SMONP
+                    every dialect but gsm lives in a world of UMTS, LTE and NR on the
+                    timetable below; "--dialect quectel --model RM500Q-GL --seed 3" is
+                    the program's built-in virtual-lte-modem
+  --model NAME      the +CGMM answer instead of the dialect's; a 5G model (RM5xx,
+                    SIM82xx, or a name with "5G" in the 3gpp dialect) shows the NR phases
+  --timetable PLAN  the technologies and their seconds, repeating (not with gsm); the
+                    default is lte:25,nsa:30,umts:20 (LTE, 5G NSA on a band 3 anchor
+                    with an n78 leg, UMTS in a coverage hole); also gsm and sa (NR SA)
+  --timetable-start S  start S seconds into the timetable
   --fault F         switch a fault on; may be given several times:
                       silent          answer nothing at all
                       error=CMD[,CMD] answer "ERROR" to these commands (+CSQ, ^MONI, A)
@@ -140,6 +158,41 @@ struct Options {
     bool trace = false;
 };
 
+std::string DialectList() {
+    std::string list;
+    for (std::string_view name : celdara::SimDialectNames())
+        list += (list.empty() ? "" : ", ") + std::string(name);
+    return list;
+}
+
+// The options of the modem's radio and identity. -1: not one of them; 0: taken (with its
+// value, `i` moved past it); 2: a usage error, told.
+int ParseRadioOption(std::string_view a, const char* value, Options& o, int& i) {
+    unsigned long long n = 0;
+    std::string message;
+    if (a == "--dialect" && value != nullptr) {
+        if (celdara::FindSimDialect(value) == nullptr) {
+            std::fprintf(stderr, "celdara-modem-sim: unknown dialect \"%s\"; known: %s\n", value,
+                         DialectList().c_str());
+            return 2;
+        }
+        o.sim.Dialect = value;
+    } else if (a == "--model" && value != nullptr && *value != '\0') {
+        o.sim.Model = value;
+    } else if (a == "--timetable" && value != nullptr) {
+        if (!celdara::ParseSimTimetable(value, o.sim.Phases, message)) {
+            std::fprintf(stderr, "celdara-modem-sim: %s\n", message.c_str());
+            return 2;
+        }
+    } else if (a == "--timetable-start" && ParseNumber(value, 86400, n)) {
+        o.sim.PhaseOffset = static_cast<int>(n);
+    } else {
+        return -1;
+    }
+    ++i;
+    return 0;
+}
+
 // 0: run, 1: exit with success (help shown), 2: usage error.
 int ParseOptions(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
@@ -147,7 +200,10 @@ int ParseOptions(int argc, char** argv, Options& o) {
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         unsigned long long n = 0;
         std::string message;
-        if (a == "--help" || a == "-h") {
+        if (int r = ParseRadioOption(a, value, o, i); r >= 0) {
+            if (r != 0)
+                return r;
+        } else if (a == "--help" || a == "-h") {
             std::fputs(kHelp, stdout);
             return 1;
         } else if (a == "--seed" && ParseNumber(value, ~0ull, n)) {
@@ -183,6 +239,10 @@ int ParseOptions(int argc, char** argv, Options& o) {
                          "Try 'celdara-modem-sim --help'.\n");
             return 2;
         }
+    }
+    if (o.sim.Dialect == "gsm" && (!o.sim.Phases.empty() || o.sim.PhaseOffset != 0)) {
+        std::fprintf(stderr, "celdara-modem-sim: the gsm dialect has no timetable\n");
+        return 2;
     }
     return 0;
 }

@@ -36,8 +36,8 @@ TSimModem::Outcome TSimModem::ExecuteBasic(const Command& cmd) {
         return Ok();
     }
     if (n == "I") {
-        Info(options_.Manufacturer);
-        Info(options_.Model);
+        Info(std::string(ManufacturerName()));
+        Info(std::string(ModelName()));
         Info("REVISION " + options_.Revision);
         return Ok();
     }

@@ -41,11 +41,41 @@ TSimModem::Outcome TSimModem::Execute(const Command& cmd) {
         return ExecuteBasic(cmd);
     if (n == "+COPS")
         return ExecuteCops(cmd);
-    if (n == "+CREG" || n == "+CMEE")
+    const bool siemens = dialect_->SiemensMonitor();
+    if (n == "+CREG" || n == "+CMEE" || (!siemens && n == "+CEREG") ||
+        (!siemens && nr_ && n == "+C5GREG"))
         return ExecuteReporting(cmd);
     if (n == "^MONI" || n == "^MONP")
-        return ExecuteCellMonitor(cmd);
+        return siemens ? ExecuteCellMonitor(cmd) : Fail();
     return ExecuteQuery(cmd);
+}
+
+TSimDialectContext TSimModem::DialectContext() const {
+    return {network_, ModelName(), nr_, cregMode_, ceregMode_, c5gregMode_};
+}
+
+std::string_view TSimModem::ManufacturerName() const {
+    return options_.Manufacturer.empty() ? dialect_->Manufacturer()
+                                         : std::string_view(options_.Manufacturer);
+}
+
+std::string_view TSimModem::ModelName() const {
+    return options_.Model.empty() ? dialect_->Model() : std::string_view(options_.Model);
+}
+
+// A command of the dialect's own, or one it answers in its own way.
+TSimModem::Outcome TSimModem::AskDialect(const Command& cmd) {
+    std::vector<std::string> lines;
+    if (dialect_->Answer({cmd.name, cmd.kind, cmd.args}, DialectContext(), lines) !=
+        TSimDialectResult::Ok)
+        return Fail();
+    for (const std::string& line : lines)
+        Info(line);
+    return Ok();
+}
+
+int TSimModem::CregState() const {
+    return dialect_->CregState(DialectContext());
 }
 
 // A command that answers one line when run, OK when tested, and refuses to be set or read.
@@ -61,9 +91,9 @@ TSimModem::Outcome TSimModem::AnswerLine(const Command& cmd, const std::string& 
 TSimModem::Outcome TSimModem::ExecuteQuery(const Command& cmd) {
     const std::string& n = cmd.name;
     if (n == "+CGMI" || n == "+GMI")
-        return AnswerLine(cmd, options_.Manufacturer);
+        return AnswerLine(cmd, std::string(ManufacturerName()));
     if (n == "+CGMM" || n == "+GMM")
-        return AnswerLine(cmd, options_.Model);
+        return AnswerLine(cmd, std::string(ModelName()));
     if (n == "+CGMR" || n == "+GMR")
         return AnswerLine(cmd, options_.Revision);
     if (n == "+CGSN" || n == "+GSN")
@@ -73,7 +103,7 @@ TSimModem::Outcome TSimModem::ExecuteQuery(const Command& cmd) {
             Info("+CSQ: (0-31,99),(0-7,99)");
             return Ok();
         }
-        return AnswerLine(cmd, Printf("+CSQ: %d,%d", network_.CsqRssi(), network_.CsqBer()));
+        return AnswerLine(cmd, dialect_->CsqLine(DialectContext()));
     }
     if (n == "+CPAS") {
         if (cmd.kind == Kind::Test) {
@@ -82,18 +112,23 @@ TSimModem::Outcome TSimModem::ExecuteQuery(const Command& cmd) {
         }
         return AnswerLine(cmd, "+CPAS: " + std::to_string(PhoneActivity()));
     }
-    return Fail(); // not a command this modem knows
+    return AskDialect(cmd); // "ERROR" unless the dialect knows the command
 }
 
-// +CREG and +CMEE: a setting of 0 to 2 each.
+// +CREG, +CMEE, +CEREG and +C5GREG: a setting of 0 to 2 each.
 TSimModem::Outcome TSimModem::ExecuteReporting(const Command& cmd) {
     const std::string& n = cmd.name;
-    int& value = n == "+CREG" ? cregMode_ : cmee_;
+    int& value = n == "+CREG"    ? cregMode_
+                 : n == "+CMEE"  ? cmee_
+                 : n == "+CEREG" ? ceregMode_
+                                 : c5gregMode_;
     switch (cmd.kind) {
     case Kind::Test:
         Info(n + ": (0-2)");
         return Ok();
     case Kind::Read:
+        if (n != "+CREG" && n != "+CMEE")
+            return AskDialect(cmd);
         Info(n == "+CREG" ? CregLine() : "+CMEE: " + std::to_string(cmee_));
         return Ok();
     case Kind::Set: {
@@ -193,7 +228,10 @@ std::string TSimModem::CopsReadLine() const {
     const std::string& name = copsFormat_ == 0   ? op->LongName
                               : copsFormat_ == 1 ? op->ShortName
                                                  : op->Code;
-    return Printf("+COPS: %d,%d,\"%s\"", mode, copsFormat_, name.c_str());
+    std::string line = Printf("+COPS: %d,%d,\"%s\"", mode, copsFormat_, name.c_str());
+    if (!dialect_->SiemensMonitor())
+        line += "," + std::to_string(SimAct(network_.Technology()));
+    return line;
 }
 
 std::string TSimModem::CopsTestLine() const {
@@ -210,11 +248,27 @@ std::string TSimModem::CopsTestLine() const {
 }
 
 std::string TSimModem::CregLine() const {
-    std::string line = Printf("+CREG: %d,%d", cregMode_, network_.RegState());
-    auto serving = network_.Serving();
-    if (cregMode_ == 2 && serving && network_.Registered() != nullptr)
-        line += Printf(",\"%04X\",\"%04X\"", serving->Lac, serving->CellId);
+    const int state = CregState();
+    std::string line = Printf("+CREG: %d,%d", cregMode_, state);
+    if (cregMode_ == 2 && network_.Registered() != nullptr && state != 0)
+        line += CregLocation();
     return line;
+}
+
+// The Siemens-type modem gives a GSM cell's LAC and CI; the others also the cell of the
+// technology that serves and its <AcT>.
+std::string TSimModem::CregLocation() const {
+    auto serving = network_.Serving();
+    if (!serving)
+        return {};
+    if (dialect_->SiemensMonitor())
+        return Printf(",\"%04X\",\"%04X\"", serving->Lac, serving->CellId);
+    const TSimRat rat = network_.Technology();
+    auto cell = network_.RadioServing();
+    if (rat == TSimRat::Gsm || !cell)
+        return Printf(",\"%04X\",\"%04X\",%d", serving->Lac, serving->CellId, SimAct(rat));
+    return Printf(",\"%04X\",\"%08llX\",%d", cell->Area,
+                  static_cast<unsigned long long>(cell->CellId), SimAct(rat));
 }
 
 int TSimModem::PhoneActivity() const {

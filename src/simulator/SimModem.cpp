@@ -66,8 +66,16 @@ std::string MakeImei(TSimRandom& rng) {
 } // namespace
 
 TSimModem::TSimModem(const TSimModemOptions& options, Tick now)
-    : options_(options), network_(options.Seed), modemRng_(TSimRandom(options.Seed).Fork(1)),
-      lineRng_(TSimRandom(options.Seed).Fork(2)), lastTick_(now) {
+    : options_(options), dialect_(FindSimDialect(options.Dialect)), network_(options.Seed),
+      modemRng_(TSimRandom(options.Seed).Fork(1)), lineRng_(TSimRandom(options.Seed).Fork(2)),
+      lastTick_(now) {
+    if (dialect_ == nullptr)
+        dialect_ = &SimGsmDialect();
+    if (!dialect_->SiemensMonitor()) {
+        nr_ = dialect_->HasNr(ModelName());
+        network_.SetRadioPlan(options_.Phases.empty() ? SimLteTimetable() : options_.Phases,
+                              options_.PhaseOffset, nr_);
+    }
     TSimRandom idRng = TSimRandom(options.Seed).Fork(3);
     imei_ = MakeImei(idRng);
     if (options_.FaultCycle) {
@@ -92,7 +100,7 @@ void TSimModem::PowerUp() {
     reply_.clear();
     out_.clear();
     outBytes_ = 0;
-    lastRegState_ = network_.RegState();
+    lastRegState_ = CregState();
 }
 
 void TSimModem::ResetSettings() {
@@ -101,6 +109,8 @@ void TSimModem::ResetSettings() {
     quiet_ = false;
     cmee_ = 0;
     cregMode_ = 0;
+    ceregMode_ = 0;
+    c5gregMode_ = 0;
     copsFormat_ = 0;
     sreg_.fill(0);
     sreg_[kS3] = '\r';
@@ -170,7 +180,7 @@ void TSimModem::WorldStep() {
         Urc("RING");
     if (events.CallEnded)
         Urc("NO CARRIER");
-    int state = network_.RegState();
+    int state = CregState();
     if (state != lastRegState_) {
         lastRegState_ = state;
         if (cregMode_ == 1)

@@ -5,6 +5,7 @@
 // it; given the same seed, the same bytes at the same ticks give the same traffic.
 #pragma once
 
+#include "simulator/SimDialect.h"
 #include "simulator/SimFaults.h"
 #include "simulator/SimNetwork.h"
 #include "simulator/SimRandom.h"
@@ -34,9 +35,18 @@ struct TSimModemOptions {
     // Cycles through the faults on a fixed timetable instead of using Faults (the
     // "virtual-modem-faulty" device).
     bool FaultCycle = false;
-    std::string Manufacturer = "Celdara";
-    std::string Model = "Virtual GSM modem";
+    // The identity +CGMI / +CGMM answer; empty: the dialect's own.
+    std::string Manufacturer;
+    std::string Model;
     std::string Revision = "1.0";
+    // How the modem words its replies: one of SimDialectNames(). "gsm" is the Siemens-type
+    // modem in a GSM-only world; the others live in a world with UMTS, LTE and NR.
+    std::string Dialect = "gsm";
+    // The technologies beyond GSM on their timetable, repeating; empty: SimLteTimetable().
+    // The gsm dialect has none.
+    std::vector<TSimRadioPhase> Phases;
+    // Seconds into the timetable at power-on, so that a phase can be had at once.
+    int PhaseOffset = 0;
 };
 
 class TSimModem {
@@ -77,11 +87,12 @@ public:
     bool Busy() const { return executing_; }
     int CopsFormat() const { return copsFormat_; }
     const std::string& Imei() const { return imei_; }
+    const TSimDialect& Dialect() const { return *dialect_; }
     TSimNetwork& Network() { return network_; }
     const TSimNetwork& Network() const { return network_; }
 
 private:
-    enum class Kind { Action, Set, Read, Test };
+    using Kind = TSimCommandKind;
     struct Command {
         std::string name; // "E", "&F", "S", "+CSQ", "^MONI"
         Kind kind = Kind::Action;
@@ -138,6 +149,12 @@ private:
     std::string CopsReadLine() const;
     std::string CopsTestLine() const;
     std::string CregLine() const;
+    std::string CregLocation() const;
+    int CregState() const;
+    Outcome AskDialect(const Command& cmd);
+    TSimDialectContext DialectContext() const;
+    std::string_view ManufacturerName() const;
+    std::string_view ModelName() const;
     int PhoneActivity() const;
     void Info(const std::string& line);
     void ResultCode(const std::string& code);
@@ -147,6 +164,8 @@ private:
     std::string ErrorText(int cme) const;
 
     TSimModemOptions options_;
+    const TSimDialect* dialect_;
+    bool nr_ = false; // the model has NR
     TSimNetwork network_;
     TSimRandom modemRng_; // delays of commands
     TSimRandom lineRng_;  // splitting and noise
@@ -166,6 +185,8 @@ private:
     bool quiet_ = false;
     int cmee_ = 0;
     int cregMode_ = 0;
+    int ceregMode_ = 0;
+    int c5gregMode_ = 0;
     int copsFormat_ = 0;
     std::array<int, 32> sreg_{};
 

@@ -57,7 +57,7 @@ int TSimNetwork::Cell::Dbm() const {
     return Clamp(base + offset, kMinDbm, kMaxDbm);
 }
 
-TSimNetwork::TSimNetwork(std::uint64_t seed) : rng_(seed) {
+TSimNetwork::TSimNetwork(std::uint64_t seed) : radioRng_(TSimRandom(seed).Fork(11)), rng_(seed) {
     const auto& ops = SimOperators();
     outage_.assign(ops.size(), 0);
     std::vector<int> channels;
@@ -89,6 +89,7 @@ TSimNetwork::TSimNetwork(std::uint64_t seed) : rng_(seed) {
     }
     // A modem that has been switched on for a while: registered at home.
     Register(Target());
+    BuildRadioCells();
 }
 
 const TSimOperator* TSimNetwork::Registered() const {
@@ -232,6 +233,7 @@ TSimNetworkEvents TSimNetwork::Step() {
         int dbm = cells_[camped_].Dbm();
         ber_ = dbm >= -85 ? 0 : dbm >= -95 ? rng_.Range(0, 2) : rng_.Range(2, 7);
     }
+    StepRadio();
     return StepCall();
 }
 

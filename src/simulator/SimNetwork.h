@@ -6,6 +6,7 @@
 
 #include "simulator/SimRandom.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,6 +40,48 @@ struct TSimCellReport {
     int C2 = 0;
 
     bool operator==(const TSimCellReport&) const = default;
+};
+
+// The technology the modem is served by. LteNr is 5G NSA: an LTE anchor with an NR leg.
+enum class TSimRat { Gsm, Umts, Lte, LteNr, NrSa };
+
+// One stretch of the radio timetable: which technology serves for how many seconds.
+struct TSimRadioPhase {
+    TSimRat Rat = TSimRat::Lte;
+    int Seconds = 0;
+    bool operator==(const TSimRadioPhase&) const = default;
+};
+
+// The timetable of the LTE modems: LTE, then 5G NSA, then a coverage hole served by UMTS,
+// then LTE again as the cycle starts over.
+const std::vector<TSimRadioPhase>& SimLteTimetable();
+
+// A timetable as text: "lte:25,nsa:30,umts:20" (gsm, umts, lte, nsa, sa; seconds 1..86400).
+// False with a message for anything else.
+bool ParseSimTimetable(std::string_view text, std::vector<TSimRadioPhase>& phases,
+                       std::string& message);
+
+// A UMTS, LTE or NR cell as the vendors' cell commands report it. Levels are in dBm,
+// qualities in dB; which of them mean something depends on the technology.
+struct TSimRadioCell {
+    TSimRat Rat = TSimRat::Lte; // Umts, Lte, or NrSa for any NR cell (the NSA leg too)
+    int Band = 0;               // 3GPP band number
+    int Channel = 0;            // UARFCN, EARFCN or NR-ARFCN
+    int Pci = 0;                // LTE/NR physical cell identity, UMTS primary scrambling code
+    int Area = 0;               // UMTS LAC, LTE TAC (16 bit), NR TAC (24 bit)
+    std::int64_t CellId = 0;    // UMTS UC-Id (28 bit), LTE ECI (28 bit), NR NCI (36 bit)
+    int Mcc = 0;
+    int Mnc = 0;
+    int BandwidthMhz = 0; // LTE/NR downlink and uplink
+    bool Tdd = false;
+    int Rsrp = 0;  // LTE RSRP, NR SS-RSRP
+    int Rsrq = 0;  // LTE RSRQ, NR SS-RSRQ
+    int Sinr = 0;  // LTE RS-SINR, NR SS-SINR
+    int Rssi = 0;  // carrier RSSI (LTE, UMTS)
+    int Rscp = 0;  // UMTS
+    int EcIo2 = 0; // UMTS Ec/Io in half dB: -15 is -7.5 dB
+
+    bool operator==(const TSimRadioCell&) const = default;
 };
 
 enum class TSimSelection { Automatic, Manual, Deregistered };
@@ -93,6 +136,25 @@ public:
     // Makes an operator unreachable for `seconds` steps (a coverage hole).
     void SetOutage(const TSimOperator& op, int seconds);
 
+    // The technologies beyond GSM. Without a timetable the world is GSM only, as the
+    // Siemens-type modem sees it. The timetable runs on the steps, starting `offset`
+    // seconds in, and repeats; a modem without NR sees the NR phases as LTE.
+    void SetRadioPlan(std::vector<TSimRadioPhase> phases, int offset, bool nr);
+    // The technology that serves now (also while searching: the one being searched).
+    TSimRat Technology() const;
+    // The serving UMTS, LTE (on NSA the anchor) or NR SA cell; empty on GSM or without
+    // service.
+    std::optional<TSimRadioCell> RadioServing() const;
+    // The NR leg of 5G NSA, empty when the NR cell is out of reach.
+    std::optional<TSimRadioCell> NrLeg() const;
+    // Cells of the serving operator around the serving one, its own technology first,
+    // then LTE or UMTS for the change between them; strongest first, at most six.
+    std::vector<TSimRadioCell> RadioNeighbours() const;
+    // +CEREG (EPS) and +C5GREG (5GS) registration: the state while served by E-UTRAN or
+    // NR SA respectively, 0 otherwise.
+    int EpsRegState() const;
+    int NrRegState() const;
+
 private:
     struct Cell {
         int op = 0;
@@ -113,6 +175,35 @@ private:
     void RandomEvents();
     TSimNetworkEvents StepCall();
     TSimCellReport Report(const Cell& cell) const;
+
+    // The radio beyond GSM, in SimNetworkRadio.cpp.
+    struct RadioCell {
+        int op = 0;
+        TSimRadioCell fixed;
+        int base = -90;  // mean level, dBm
+        int offset = 0;  // fading
+        int quality = 0; // interference and load, dB around the level's share
+        int Level() const;
+    };
+    struct RadioSite {
+        int Tac = 0, NrTac = 0, Rnc = 0; // the operator's areas
+        int Sector = 0, ENodeB = 0, GNodeB = 0, PciGroup = 0, NrPci = 0, Psc = 0, UmtsCell = 0;
+    };
+    void BuildRadioCells();
+    void AddRadioCell(int op, int carrier, const RadioSite& site);
+    void StepRadio();
+    void CampRadio();
+    int RadioCamp(TSimRat rat, int band, int current) const;
+    TSimRadioCell RadioReport(const RadioCell& cell) const;
+    TSimRat PhaseRat() const;
+
+    TSimRandom radioRng_;
+    std::vector<RadioCell> radio_;
+    std::vector<TSimRadioPhase> plan_;
+    bool nr_ = false;
+    long long radioSecond_ = 0; // position in the timetable
+    int radioCamped_ = -1;
+    int nrCamped_ = -1;
 
     TSimRandom rng_;
     std::vector<Cell> cells_;

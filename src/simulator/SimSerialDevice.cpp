@@ -127,23 +127,36 @@ TSimSerialDeviceProvider::~TSimSerialDeviceProvider() = default;
 void TSimSerialDeviceProvider::ListDevices(std::vector<TSerialDeviceEntry>& list) {
     list.push_back({"celdara-sim0", kVirtualModemPort});
     list.push_back({"celdara-sim1", kFaultyVirtualModemPort});
+    list.push_back({"celdara-sim2", kLteVirtualModemPort});
 }
 
 bool TSimSerialDeviceProvider::OwnsPort(const std::string& portName) {
-    return portName == kVirtualModemPort || portName == kFaultyVirtualModemPort;
+    return portName == kVirtualModemPort || portName == kFaultyVirtualModemPort ||
+           portName == kLteVirtualModemPort;
+}
+
+TSimModemOptions SimDeviceOptions(const std::string& portName) {
+    TSimModemOptions options;
+    options.Seed = portName == kFaultyVirtualModemPort ? 2
+                   : portName == kLteVirtualModemPort  ? 3
+                                                       : 1;
+    options.FaultCycle = portName == kFaultyVirtualModemPort;
+    // A USB modem answers a query within a few milliseconds.
+    options.ReplyLatency = 5;
+    if (portName == kLteVirtualModemPort) {
+        // A 5G module, so that its timetable's NSA phase shows the NR leg.
+        options.Dialect = "quectel";
+        options.Model = "RM500Q-GL";
+        options.Phases = SimLteTimetable();
+    }
+    return options;
 }
 
 std::shared_ptr<TSimModemPort> TSimSerialDeviceProvider::Modem(const std::string& portName) {
     std::lock_guard guard(lock_);
     auto& modem = modems_[portName];
-    if (!modem) {
-        TSimModemOptions options;
-        options.Seed = portName == kFaultyVirtualModemPort ? 2 : 1;
-        options.FaultCycle = portName == kFaultyVirtualModemPort;
-        // A USB modem answers a query within a few milliseconds.
-        options.ReplyLatency = 5;
-        modem = std::make_shared<TSimModemPort>(options, clock_.Now());
-    }
+    if (!modem)
+        modem = std::make_shared<TSimModemPort>(SimDeviceOptions(portName), clock_.Now());
     return modem;
 }
 

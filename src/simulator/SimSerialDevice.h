@@ -1,6 +1,7 @@
 // The simulated modem as a serial device of the program: the device list always offers
-// "virtual-modem" (healthy) and "virtual-modem-faulty" (faults on a cycle), so Celdara can
-// be tried without hardware. Each port keeps one modem for the life of the process, as a
+// "virtual-modem" (healthy), "virtual-modem-faulty" (faults on a cycle) and
+// "virtual-lte-modem" (a Quectel 5G module going through LTE, 5G NSA and UMTS), so Celdara
+// can be tried without hardware. Each port keeps one modem for the life of the process, as a
 // real modem stays powered between two opens of its port.
 #pragma once
 
@@ -18,6 +19,10 @@ class TTickClock;
 
 inline constexpr const char* kVirtualModemPort = "virtual-modem";
 inline constexpr const char* kFaultyVirtualModemPort = "virtual-modem-faulty";
+inline constexpr const char* kLteVirtualModemPort = "virtual-lte-modem";
+
+// The options the built-in device `portName` runs with (its seed, dialect, timetable).
+TSimModemOptions SimDeviceOptions(const std::string& portName);
 
 class TSimSerialDeviceProvider : public TSerialDeviceProvider {
 public:

@@ -37,13 +37,15 @@ protected:
     TSimSerialDeviceProvider provider{clock};
 };
 
-TEST_F(SimSerialDeviceTest, ListsBothModemsAndOwnsOnlyTheirNames) {
+TEST_F(SimSerialDeviceTest, ListsTheModemsAndOwnsOnlyTheirNames) {
     std::vector<TSerialDeviceEntry> list;
     provider.ListDevices(list);
-    ASSERT_EQ(list.size(), 2u);
+    ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[0].PortName, "virtual-modem");
     EXPECT_EQ(list[1].PortName, "virtual-modem-faulty");
-    EXPECT_TRUE(provider.OwnsPort("virtual-modem"));
+    EXPECT_EQ(list[2].PortName, "virtual-lte-modem");
+    for (const TSerialDeviceEntry& entry : list)
+        EXPECT_TRUE(provider.OwnsPort(entry.PortName)) << entry.PortName;
     EXPECT_FALSE(provider.OwnsPort("ttyUSB0"));
     int error = 0;
     EXPECT_EQ(provider.OpenDevice("ttyUSB0", error), nullptr);

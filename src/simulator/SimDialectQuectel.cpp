@@ -1,0 +1,171 @@
+// Quectel (EC2x, EG25, RM5xx): AT+QENG="servingcell" and ="neighbourcell" in the layouts of
+// the Quectel AT manuals (EC2x&EG9x&EG2x-G&EM05 Series AT Commands Manual, AT+QENG; RM500Q
+// series, AT+QENG). Firmware habits kept: +CSQ answers 99,99 while LTE or NR serves, +CREG
+// is not registered then, the LTE SINR of the LTE-only models is in fifths of a dB from
+// -20 dB, and values the modem does not have are "-" or -32768.
+#include "simulator/SimDialect.h"
+
+namespace celdara {
+
+using namespace simdialect;
+
+namespace {
+
+bool IsFiveGModel(std::string_view model) {
+    return model.rfind("RM5", 0) == 0 || model.rfind("RG5", 0) == 0;
+}
+
+// The bandwidth codes of the LTE fields: 1.4, 3, 5, 10, 15, 20 MHz.
+int LteBandwidthCode(int mhz) {
+    return mhz >= 20 ? 5 : mhz >= 15 ? 4 : mhz >= 10 ? 3 : mhz >= 5 ? 2 : mhz >= 3 ? 1 : 0;
+}
+
+// The NR bandwidth codes: 5, 10, 15, 20, 25, 30, 40, 50, 60, 70, 80, 90, 100 MHz.
+int NrBandwidthCode(int mhz) {
+    static const int widths[] = {5, 10, 15, 20, 25, 30, 40, 50, 60, 70, 80, 90, 100};
+    int code = 0;
+    for (int i = 0; i < static_cast<int>(std::size(widths)); ++i)
+        code = mhz >= widths[i] ? i : code;
+    return code;
+}
+
+std::string State(const TSimNetwork& n) {
+    if (Service(n) == TSimService::Limited)
+        return "\"LIMSRV\"";
+    return n.CallState() == TSimCallState::Idle || n.CallState() == TSimCallState::Ringing
+               ? "\"NOCONN\""
+               : "\"CONNECT\"";
+}
+
+std::string Plmn(const TSimRadioCell& c) {
+    return Num(c.Mcc) + "," + TwoDigits(c.Mnc);
+}
+
+// From "LTE" on: the fields of the LTE serving line (the second line on 5G NSA).
+std::string LteFields(const TSimRadioCell& c, std::string_view model) {
+    const int sinr = IsFiveGModel(model) ? c.Sinr : Clamp((c.Sinr + 20) * 5, 0, 250);
+    const int cqi = Clamp((c.Sinr + 10) / 3 + 1, 1, 15);
+    const std::string bw = Num(LteBandwidthCode(c.BandwidthMhz));
+    return Join({"\"LTE\"", c.Tdd ? "\"TDD\"" : "\"FDD\"", Plmn(c), Hex(c.CellId), Num(c.Pci),
+                 Num(c.Channel), Num(c.Band), bw, bw, Hex(c.Area), Num(c.Rsrp), Num(c.Rsrq),
+                 Num(c.Rssi), Num(sinr), Num(cqi), "-32768", Num(c.Rsrp + 142)});
+}
+
+std::string WcdmaFields(const TSimRadioCell& c) {
+    return Join({"\"WCDMA\"", Plmn(c), Hex(c.Area), Hex(c.CellId), Num(c.Channel), Num(c.Pci), "0",
+                 Num(c.Rscp), Num(c.EcIo2 / 2), "-", "-", "-", "-", "-"});
+}
+
+std::string GsmFields(const TSimCellReport& s) {
+    std::vector<std::string> f = {"\"GSM\"",      Num(s.Mcc),    TwoDigits(s.Mnc),
+                                  Hex(s.Lac),     Hex(s.CellId), Num(s.Ncc * 8 + s.Bcc),
+                                  Num(s.Channel), "0",           Num(s.Dbm),
+                                  "255",          "255",         "0",
+                                  Num(s.C1),      Num(s.C2),     "1"};
+    f.insert(f.end(), 10, "-"); // the dedicated-mode fields: no call, no values
+    return Join(f);
+}
+
+std::string NrSaFields(const TSimRadioCell& c) {
+    return Join({"\"NR5G-SA\"", c.Tdd ? "\"TDD\"" : "\"FDD\"", Plmn(c), Hex(c.CellId), Num(c.Pci),
+                 Hex(c.Area), Num(c.Channel), Num(c.Band), Num(NrBandwidthCode(c.BandwidthMhz)),
+                 Num(c.Rsrp), Num(c.Rsrq), Num(c.Sinr), c.Band == 78 ? "1" : "0", "-"});
+}
+
+void ServingCell(const TSimDialectContext& ctx, std::vector<std::string>& lines) {
+    const TSimNetwork& n = ctx.Network;
+    const std::string head = "+QENG: \"servingcell\"," + State(n);
+    const auto cell = n.RadioServing();
+    if (Service(n) == TSimService::None || (n.Technology() != TSimRat::Gsm && !cell)) {
+        lines.push_back("+QENG: \"servingcell\",\"SEARCH\"");
+        return;
+    }
+    switch (n.Technology()) {
+    case TSimRat::Gsm:
+        lines.push_back(head + "," + GsmFields(*n.Serving()));
+        return;
+    case TSimRat::Umts:
+        lines.push_back(head + "," + WcdmaFields(*cell));
+        return;
+    case TSimRat::Lte:
+        lines.push_back(head + "," + LteFields(*cell, ctx.Model));
+        return;
+    case TSimRat::NrSa:
+        lines.push_back(head + "," + NrSaFields(*cell));
+        return;
+    case TSimRat::LteNr:
+        break;
+    }
+    // EN-DC: the state alone, then the anchor, then the leg while it is up.
+    lines.push_back(head);
+    lines.push_back("+QENG: " + LteFields(*cell, ctx.Model));
+    if (auto leg = n.NrLeg())
+        lines.push_back("+QENG: " +
+                        Join({"\"NR5G-NSA\"", Plmn(*leg), Num(leg->Pci), Num(leg->Rsrp),
+                              Num(leg->Sinr), Num(leg->Rsrq), Num(leg->Channel), Num(leg->Band)}));
+}
+
+void NeighbourCells(const TSimNetwork& n, std::vector<std::string>& lines) {
+    const auto serving = n.RadioServing();
+    if (!serving)
+        return;
+    for (const TSimRadioCell& c : n.RadioNeighbours()) {
+        if (c.Rat == TSimRat::Umts) {
+            lines.push_back("+QENG: " +
+                            Join({"\"neighbourcell\"", "\"WCDMA\"", Num(c.Channel), "0", "4", "2",
+                                  Num(c.Pci), Num(c.Rscp), Num(c.EcIo2 / 2), Num(c.Rscp + 110)}));
+        } else if (c.Rat == TSimRat::Lte && serving->Rat == TSimRat::Lte &&
+                   c.Channel == serving->Channel) {
+            lines.push_back("+QENG: " +
+                            Join({"\"neighbourcell intra\"", "\"LTE\"", Num(c.Channel), Num(c.Pci),
+                                  Num(c.Rsrq), Num(c.Rsrp), Num(c.Rssi), Num(c.Sinr),
+                                  Num(c.Rsrp + 142), "3", "62", "10", "62"}));
+        } else if (c.Rat == TSimRat::Lte) {
+            lines.push_back("+QENG: " + Join({"\"neighbourcell inter\"", "\"LTE\"", Num(c.Channel),
+                                              Num(c.Pci), Num(c.Rsrq), Num(c.Rsrp), Num(c.Rssi),
+                                              "-", Num(c.Rsrp + 142), "5", "8", "8"}));
+        }
+    }
+}
+
+class TQuectelDialect final : public TSimDialect {
+public:
+    std::string_view Name() const override { return "quectel"; }
+    std::string_view Manufacturer() const override { return "Quectel"; }
+    std::string_view Model() const override { return "EG25"; }
+    bool HasNr(std::string_view model) const override { return IsFiveGModel(model); }
+
+    std::string CsqLine(const TSimDialectContext& c) const override {
+        const TSimRat rat = c.Network.Technology();
+        if (rat == TSimRat::Gsm || rat == TSimRat::Umts)
+            return TSimDialect::CsqLine(c);
+        return "+CSQ: 99,99";
+    }
+    int CregState(const TSimDialectContext& c) const override { return SimCsRegState(c); }
+
+    TSimDialectResult Answer(const TSimDialectCommand& cmd, const TSimDialectContext& c,
+                             std::vector<std::string>& lines) const override {
+        if (cmd.Name != "+QENG")
+            return TSimDialect::Answer(cmd, c, lines);
+        if (cmd.Kind == TSimCommandKind::Test) {
+            lines.push_back("+QENG: (\"servingcell\",\"neighbourcell\")");
+            return TSimDialectResult::Ok;
+        }
+        if (cmd.Kind == TSimCommandKind::Set && ArgIs(cmd.Args, "servingcell"))
+            ServingCell(c, lines);
+        else if (cmd.Kind == TSimCommandKind::Set && ArgIs(cmd.Args, "neighbourcell"))
+            NeighbourCells(c.Network, lines);
+        else
+            return TSimDialectResult::Error;
+        return TSimDialectResult::Ok;
+    }
+};
+
+} // namespace
+
+const TSimDialect& SimQuectelDialect() {
+    static const TQuectelDialect dialect;
+    return dialect;
+}
+
+} // namespace celdara
