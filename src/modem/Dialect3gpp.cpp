@@ -73,9 +73,9 @@ void StoreCesqNr(const TFields& f, const TRadioCell& read, TRadioStatus& radio,
         return;
     TRadioCell* target = &radio.Serving;
     if (read.Rsrp || read.Rsrq) {
+        // LTE and NR measured at once: EN-DC, whatever +COPS named.
         target = &BeginNrLeg(status);
-        if (radio.Tech == TAccessTech::Unknown || radio.Tech == TAccessTech::Lte)
-            radio.Tech = TAccessTech::NrNsa;
+        radio.Tech = TAccessTech::NrNsa;
     }
     SetIf(target->Rsrq, nr.Rsrq);
     SetIf(target->Rsrp, nr.Rsrp);

@@ -261,5 +261,720 @@ TEST(RadioCopsTest, TheAccessTechnologySetsActAndTech) {
     EXPECT_TRUE(s.OperatorNameValid);
 }
 
+// ---- Quectel ------------------------------------------------------------------------------
+// Quectel EC2x&EG9x&EM05 QENG AT Commands Manual and RM500Q AT Commands Manual, "AT+QENG
+// Switch on/off Engineering Mode": +QENG: "servingcell",<state>,"LTE"|"WCDMA"|"GSM"|
+// "NR5G-SA",...; on EN-DC three lines; +QENG: "neighbourcell ...".
+TParse QuectelServing(const char* model) {
+    const TQuectelQuirks quirks = QuectelQuirksFor(model);
+    return [quirks](const TReplyLines& l, TModemStatus& s) { ParseQuectelServing(l, s, quirks); };
+}
+TParse QuectelNeighbours(const char* model) {
+    const TQuectelQuirks quirks = QuectelQuirksFor(model);
+    return
+        [quirks](const TReplyLines& l, TModemStatus& s) { ParseQuectelNeighbours(l, s, quirks); };
+}
+const TRadioCell kQuectelLte{.Tech = Lte,
+                             .Channel = 6300,
+                             .Band = 20,
+                             .PhysicalId = 123,
+                             .AreaCode = 0xA5B1,
+                             .CellId = 0x1A2D101,
+                             .Mcc = 262,
+                             .Mnc = 1,
+                             .MncDigits = 2,
+                             .Rssi = -65,
+                             .Rsrp = -95,
+                             .Rsrq = -11,
+                             .Sinr = 8};
+const char* const kQuectelLteLine = "+QENG: \"servingcell\",\"NOCONN\",\"LTE\",\"FDD\",262,01,"
+                                    "1A2D101,123,6300,20,3,3,A5B1,-95,-11,-65,140,10,-32768,47";
+TRadioStatus QuectelNsa(std::optional<double> nrRsrp, std::optional<double> nrSinr,
+                        std::optional<double> nrRsrq) {
+    TRadioStatus r = Serving(NrNsa, {.Tech = Lte,
+                                     .Channel = 1300,
+                                     .Band = 3,
+                                     .PhysicalId = 123,
+                                     .AreaCode = 0xA5B1,
+                                     .CellId = 0x1A2D101,
+                                     .Mcc = 262,
+                                     .Mnc = 1,
+                                     .MncDigits = 2,
+                                     .Rssi = -63,
+                                     .Rsrp = -92,
+                                     .Rsrq = -10,
+                                     .Sinr = 14});
+    r.NrLeg = TRadioCell{.Tech = NrNsa,
+                         .Channel = 643296,
+                         .Band = 78,
+                         .PhysicalId = 501,
+                         .Mcc = 262,
+                         .Mnc = 1,
+                         .MncDigits = 2,
+                         .Rsrp = nrRsrp,
+                         .Rsrq = nrRsrq,
+                         .Sinr = nrSinr};
+    return r;
+}
+TRadioStatus WithNeighbours(std::vector<TRadioCell> cells) {
+    TRadioStatus r;
+    r.Neighbours = std::move(cells);
+    return r;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RadioQuectel, RadioDialectTest,
+    ::testing::Values(
+        DialectCase{"lte_sinr_in_fifths",
+                    QuectelServing("EG25"),
+                    {kQuectelLteLine},
+                    Serving(Lte, kQuectelLte)},
+        DialectCase{"lte_between_unsolicited_lines",
+                    QuectelServing("EC25"),
+                    {"RING", std::string("  ") + kQuectelLteLine + " ", "+CREG: 1"},
+                    Serving(Lte, kQuectelLte)},
+        DialectCase{"lte_no_value_marks",
+                    QuectelServing("EG25"),
+                    {"+QENG: \"servingcell\",\"NOCONN\",\"LTE\",\"FDD\",262,01,1A2D101,123,6300,"
+                     "20,3,3,A5B1,-,-,-32768,-,-,-,-"},
+                    Serving(Lte, {.Tech = Lte,
+                                  .Channel = 6300,
+                                  .Band = 20,
+                                  .PhysicalId = 123,
+                                  .AreaCode = 0xA5B1,
+                                  .CellId = 0x1A2D101,
+                                  .Mcc = 262,
+                                  .Mnc = 1,
+                                  .MncDigits = 2})},
+        DialectCase{"wcdma",
+                    QuectelServing("EG25"),
+                    {"+QENG: \"servingcell\",\"NOCONN\",\"WCDMA\",262,01,A5B1,2F0C1A3,10688,286,"
+                     "0,-85,-7,-,-,-,-,-"},
+                    Serving(Umts, {.Tech = Umts,
+                                   .Channel = 10688,
+                                   .PhysicalId = 286,
+                                   .AreaCode = 0xA5B1,
+                                   .CellId = 0x2F0C1A3,
+                                   .Mcc = 262,
+                                   .Mnc = 1,
+                                   .MncDigits = 2,
+                                   .Rscp = -85,
+                                   .EcIo = -7})},
+        DialectCase{"gsm",
+                    QuectelServing("EG25"),
+                    {"+QENG: \"servingcell\",\"NOCONN\",\"GSM\",262,01,A5B1,3C4D,27,71,0,-72,"
+                     "255,255,0,34,34,1,-,-,-,-,-,-,-,-,-,-"},
+                    Serving(Gsm, {.Tech = Gsm,
+                                  .Channel = 71,
+                                  .Band = 900,
+                                  .PhysicalId = 27,
+                                  .AreaCode = 0xA5B1,
+                                  .CellId = 0x3C4D,
+                                  .Mcc = 262,
+                                  .Mnc = 1,
+                                  .MncDigits = 2,
+                                  .Rssi = -72})},
+        DialectCase{"nr5g_sa_with_a_36_bit_cell_id",
+                    QuectelServing("RM500Q-GL"),
+                    {"+QENG: \"servingcell\",\"NOCONN\",\"NR5G-SA\",\"TDD\",262,01,FA2D1011F,"
+                     "301,A5B1C2,643296,78,12,-86,-11,15,1,-"},
+                    Serving(NrSa, {.Tech = NrSa,
+                                   .Channel = 643296,
+                                   .Band = 78,
+                                   .PhysicalId = 301,
+                                   .AreaCode = 0xA5B1C2,
+                                   .CellId = 0xFA2D1011FLL,
+                                   .Mcc = 262,
+                                   .Mnc = 1,
+                                   .MncDigits = 2,
+                                   .Rsrp = -86,
+                                   .Rsrq = -11,
+                                   .Sinr = 15})},
+        DialectCase{"nr5g_nsa_three_lines",
+                    QuectelServing("RM500Q-GL"),
+                    {"+QENG: \"servingcell\",\"NOCONN\"",
+                     "+QENG: \"LTE\",\"FDD\",262,01,1A2D101,123,1300,3,5,5,A5B1,-92,-10,-63,14,9,"
+                     "-32768,40",
+                     "+QENG: \"NR5G-NSA\",262,01,501,-88,18,-11,643296,78"},
+                    QuectelNsa(-88, 18, -11)},
+        DialectCase{"nr5g_nsa_leg_without_measurements",
+                    QuectelServing("RM500Q-GL"),
+                    {"+QENG: \"servingcell\",\"NOCONN\"",
+                     "+QENG: \"LTE\",\"FDD\",262,01,1A2D101,123,1300,3,5,5,A5B1,-92,-10,-63,14,9,"
+                     "-32768,40",
+                     "+QENG: \"NR5G-NSA\",262,01,501,-32768,-32768,-32768,643296,78"},
+                    QuectelNsa({}, {}, {})},
+        DialectCase{"searching_tells_nothing",
+                    QuectelServing("EG25"),
+                    {"+QENG: \"servingcell\",\"SEARCH\""},
+                    Serving(Lte, {.Tech = Lte}),
+                    Serving(Lte, {.Tech = Lte})},
+        DialectCase{"an_other_technology_replaces_the_serving_cell",
+                    QuectelServing("EG25"),
+                    {kQuectelLteLine},
+                    Serving(Lte, kQuectelLte),
+                    Serving(Umts, {.Tech = Umts, .Rscp = -80})},
+        DialectCase{
+            "neighbours_lte_wcdma_gsm",
+            QuectelNeighbours("RM500Q"),
+            {"+QENG: \"neighbourcell intra\",\"LTE\",6300,124,-14,-104,-73,2,22,3,62,10,62", "RING",
+             "+QENG: \"neighbourcell inter\",\"LTE\",1300,55,-12,-99,-70,-,30,5,8,8",
+             "+QENG: \"neighbourcell\",\"WCDMA\",10688,0,4,2,286,-88,-9,22",
+             "+QENG: \"neighbourcell\",\"GSM\",71,0,4,2,1,0,27,-80,20"},
+            WithNeighbours(
+                {{.Tech = Lte,
+                  .Channel = 6300,
+                  .PhysicalId = 124,
+                  .Rssi = -73,
+                  .Rsrp = -104,
+                  .Rsrq = -14,
+                  .Sinr = 2},
+                 {.Tech = Lte,
+                  .Channel = 1300,
+                  .PhysicalId = 55,
+                  .Rssi = -70,
+                  .Rsrp = -99,
+                  .Rsrq = -12},
+                 {.Tech = Umts, .Channel = 10688, .PhysicalId = 286, .Rscp = -88, .EcIo = -9},
+                 {.Tech = Gsm, .Channel = 71, .Band = 900, .PhysicalId = 27, .Rssi = -80}})},
+        DialectCase{
+            "neighbours_are_bounded", QuectelNeighbours("RM500Q"),
+            TReplyLines(kMaxRadioNeighbours + 4,
+                        "+QENG: \"neighbourcell\",\"WCDMA\",10688,0,4,2,286,-88,-9,22"),
+            WithNeighbours(std::vector<TRadioCell>(
+                kMaxRadioNeighbours,
+                {.Tech = Umts, .Channel = 10688, .PhysicalId = 286, .Rscp = -88, .EcIo = -9}))}),
+    CaseName);
+
+// The quirk table of DialectQuectel.cpp row by row, and what each row does to one reply:
+// an LTE line with SINR 16 and a positive RSSI 65.
+TEST(RadioQuectelQuirks, EveryModelRowReadsTheSinrAndRssiItsWay) {
+    struct Row {
+        const char* model;
+        bool fifths;
+        bool negated;
+        double sinr;
+        double rssi;
+    };
+    const Row rows[] = {
+        {"EC25", true, false, -16.8, 65},    {"EG25-G", true, false, -16.8, 65},
+        {"EG95", true, false, -16.8, 65},    {"EM05", true, false, -16.8, 65},
+        {"EM06-E", true, false, -16.8, 65},  {"EP06", true, false, -16.8, 65},
+        {"BG96", true, false, -16.8, 65},    {" ec21 ", true, false, -16.8, 65},
+        {"RM500Q-GL", false, true, 16, -65}, {"RG502Q-EA", false, true, 16, -65},
+        {"EG12", false, false, 16, 65},      {"", false, false, 16, 65},
+    };
+    for (const Row& row : rows) {
+        const TQuectelQuirks quirks = QuectelQuirksFor(row.model);
+        EXPECT_EQ(quirks.LteSinrInFifths, row.fifths) << row.model;
+        EXPECT_EQ(quirks.PositiveLteRssiNegated, row.negated) << row.model;
+        TModemStatus s;
+        ParseQuectelServing({"+QENG: \"servingcell\",\"NOCONN\",\"LTE\",\"FDD\",262,01,1A2D101,"
+                             "123,6300,20,3,3,A5B1,-95,-11,65,16,10,-32768,47"},
+                            s, quirks);
+        ASSERT_TRUE(s.Radio.Serving.Sinr && s.Radio.Serving.Rssi) << row.model;
+        EXPECT_NEAR(*s.Radio.Serving.Sinr, row.sinr, 1e-9) << row.model;
+        EXPECT_NEAR(*s.Radio.Serving.Rssi, row.rssi, 1e-9) << row.model;
+    }
+    // Fifths beyond 0..250 are no value.
+    TModemStatus s;
+    ParseQuectelServing({"+QENG: \"servingcell\",\"NOCONN\",\"LTE\",\"FDD\",262,01,1A2D101,123,"
+                         "6300,20,3,3,A5B1,-95,-11,-65,251,10,-32768,47"},
+                        s, QuectelQuirksFor("EG25"));
+    EXPECT_EQ(s.Radio.Serving.Sinr, std::nullopt);
+}
+
+// ---- SIMCom -------------------------------------------------------------------------------
+// SIM7500_SIM7600 Series AT Command Manual and SIM8200 Series AT Command Manual, "AT+CPSI
+// Inquiring UE system information".
+TParse SimcomCpsi(const char* model) {
+    const TSimcomQuirks quirks = SimcomQuirksFor(model);
+    return [quirks](const TReplyLines& l, TModemStatus& s) { ParseSimcomCpsi(l, s, quirks); };
+}
+const char* const kSimcomLteLine =
+    "+CPSI: LTE,Online,262-01,0xA5B1,27398401,123,EUTRAN-BAND20,6300,5,5,-110,-950,-650,16";
+const TRadioCell kSimcomLte{.Tech = Lte,
+                            .Channel = 6300,
+                            .Band = 20,
+                            .PhysicalId = 123,
+                            .AreaCode = 0xA5B1,
+                            .CellId = 27398401,
+                            .Mcc = 262,
+                            .Mnc = 1,
+                            .MncDigits = 2,
+                            .Rssi = -65,
+                            .Rsrp = -95,
+                            .Rsrq = -11,
+                            .Sinr = 16};
+
+INSTANTIATE_TEST_SUITE_P(
+    RadioSimcom, RadioDialectTest,
+    ::testing::Values(
+        DialectCase{"no_service_empties_the_serving_cell",
+                    SimcomCpsi("SIM7600E-H"),
+                    {"+CPSI: NO SERVICE,Online"},
+                    {},
+                    Serving(Lte, {.Tech = Lte, .Rsrp = -96})},
+        DialectCase{"gsm",
+                    SimcomCpsi("SIM7600E-H"),
+                    {"+CPSI: GSM,Online,262-01,0xA5B1,15437,27 EGSM900,-72,0,34-34"},
+                    Serving(Gsm, {.Tech = Gsm,
+                                  .Channel = 27,
+                                  .Band = 900,
+                                  .AreaCode = 0xA5B1,
+                                  .CellId = 15437,
+                                  .Mcc = 262,
+                                  .Mnc = 1,
+                                  .MncDigits = 2,
+                                  .Rssi = -72})},
+        DialectCase{"wcdma",
+                    SimcomCpsi("SIM7600E-H"),
+                    {"+CPSI: WCDMA,Online,262-01,0xA5B1,49332643,WCDMA IMT 2000,286,10688,0,"
+                     "-7.5,-85,22,52,0"},
+                    Serving(Umts, {.Tech = Umts,
+                                   .Channel = 10688,
+                                   .Band = 1,
+                                   .PhysicalId = 286,
+                                   .AreaCode = 0xA5B1,
+                                   .CellId = 49332643,
+                                   .Mcc = 262,
+                                   .Mnc = 1,
+                                   .MncDigits = 2,
+                                   .Rscp = -85,
+                                   .EcIo = -7.5})},
+        DialectCase{
+            "lte_in_tenths", SimcomCpsi("SIM7600E-H"), {kSimcomLteLine}, Serving(Lte, kSimcomLte)},
+        DialectCase{"lte_cat_m1_in_whole_units",
+                    SimcomCpsi("SIM7000G"),
+                    {"+CPSI: LTE CAT-M1,Online,262-01,0xA5B1,27398401,123,EUTRAN-BAND20,6300,0,"
+                     "0,-11,-95,-65,16"},
+                    Serving(Lte, kSimcomLte)},
+        DialectCase{"nb_iot",
+                    SimcomCpsi("SIM7080G"),
+                    {"+CPSI: LTE NB-IOT,Online,262-01,0xA5B1,27398401,123,EUTRAN-BAND20,6300,0,0,"
+                     "-11,-95,-65,16"},
+                    [] {
+                        TRadioCell c = kSimcomLte;
+                        c.Tech = NbIot;
+                        return Serving(NbIot, c);
+                    }()},
+        DialectCase{"nr5g_nsa_second_line",
+                    SimcomCpsi("SIM8200EA-M2"),
+                    {kSimcomLteLine, "+CPSI: NR5G_NSA,501,NR5G_BAND78,643296,-880,-110,180"},
+                    [] {
+                        TRadioStatus r = Serving(NrNsa, kSimcomLte);
+                        r.NrLeg = TRadioCell{.Tech = NrNsa,
+                                             .Channel = 643296,
+                                             .Band = 78,
+                                             .PhysicalId = 501,
+                                             .Rsrp = -88,
+                                             .Rsrq = -11,
+                                             .Sinr = 18};
+                        return r;
+                    }()},
+        DialectCase{"nr5g_sa_with_a_decimal_36_bit_cell_id",
+                    SimcomCpsi("SIM8200EA-M2"),
+                    {"+CPSI: NR5G_SA,Online,262-01,0xA5B1C2,7038521631,301,NR5G_BAND78,643296,"
+                     "-860,-110,150"},
+                    Serving(NrSa, {.Tech = NrSa,
+                                   .Channel = 643296,
+                                   .Band = 78,
+                                   .PhysicalId = 301,
+                                   .AreaCode = 0xA5B1C2,
+                                   .CellId = 7038521631LL,
+                                   .Mcc = 262,
+                                   .Mnc = 1,
+                                   .MncDigits = 2,
+                                   .Rsrp = -86,
+                                   .Rsrq = -11,
+                                   .Sinr = 15})},
+        DialectCase{"missing_and_garbled_fields",
+                    SimcomCpsi("SIM7600E-H"),
+                    {"+CREG: 1", "+CPSI: LTE,Online,26-01,0xZZ,99999999999999999999,,EUTRAN,x"},
+                    Serving(Lte, {.Tech = Lte})}),
+    CaseName);
+
+TEST(RadioSimcomQuirks, EveryModelRowTellsTenthsFromWholeUnits) {
+    const struct {
+        const char* model;
+        bool tenths;
+    } rows[] = {{"SIM7000G", false},  {"SIM7080G", false}, {"SIM7500SA", true},
+                {"SIM7600E-H", true}, {"sim7600g", true},  {"SIM8200EA-M2", true},
+                {"A7670E", true}};
+    for (const auto& row : rows) {
+        const TSimcomQuirks quirks = SimcomQuirksFor(row.model);
+        EXPECT_EQ(quirks.LteInTenths, row.tenths) << row.model;
+        TModemStatus s;
+        ParseSimcomCpsi({kSimcomLteLine}, s, quirks);
+        ASSERT_TRUE(s.Radio.Serving.Rsrp) << row.model;
+        EXPECT_DOUBLE_EQ(*s.Radio.Serving.Rsrp, row.tenths ? -95 : -950) << row.model;
+    }
+}
+
+// ---- Huawei -------------------------------------------------------------------------------
+// HUAWEI ME909s Series LTE Module AT Command Interface manual, "^HCSQ" and "^SYSINFOEX".
+INSTANTIATE_TEST_SUITE_P(
+    RadioHuawei, RadioDialectTest,
+    ::testing::Values(
+        DialectCase{"hcsq_lte",
+                    ParseHuaweiHcsq,
+                    {"^HCSQ: \"LTE\",52,45,126,20"},
+                    Serving(Lte, {.Tech = Lte, .Rssi = -69, .Rsrp = -96, .Rsrq = -10, .Sinr = 5})},
+        DialectCase{"hcsq_lte_top_of_the_scales",
+                    ParseHuaweiHcsq,
+                    {"^HCSQ: \"LTE\",96,97,251,34"},
+                    Serving(Lte, {.Tech = Lte, .Rssi = -25, .Rsrp = -44, .Rsrq = -3, .Sinr = 30})},
+        DialectCase{"hcsq_lte_unknown_255",
+                    ParseHuaweiHcsq,
+                    {"^HCSQ: \"LTE\",255,255,255,255"},
+                    Serving(Lte, {.Tech = Lte})},
+        DialectCase{"hcsq_wcdma",
+                    ParseHuaweiHcsq,
+                    {"^HCSQ: \"WCDMA\",30,36,50"},
+                    Serving(Umts, {.Tech = Umts, .Rssi = -91, .Rscp = -85, .EcIo = -7.5})},
+        DialectCase{"hcsq_wcdma_ecio_ends",
+                    ParseHuaweiHcsq,
+                    {"^HCSQ: \"WCDMA\",30,36,1", ""},
+                    Serving(Umts, {.Tech = Umts, .Rssi = -91, .Rscp = -85, .EcIo = -32})},
+        DialectCase{"hcsq_gsm",
+                    ParseHuaweiHcsq,
+                    {"^HCSQ: \"GSM\",50"},
+                    Serving(Gsm, {.Tech = Gsm, .Rssi = -71})},
+        DialectCase{"hcsq_no_service",
+                    ParseHuaweiHcsq,
+                    {"^HCSQ: \"NOSERVICE\""},
+                    {},
+                    Serving(Lte, {.Tech = Lte, .Rsrp = -96})},
+        DialectCase{"sysinfoex_lte",
+                    ParseHuaweiSysinfoex,
+                    {"^SYSINFOEX: 2,3,0,1,,6,\"LTE\",101,\"LTE\""},
+                    Serving(Lte, {.Tech = Lte})},
+        DialectCase{"sysinfoex_wcdma",
+                    ParseHuaweiSysinfoex,
+                    {"^SYSINFOEX: 2,3,0,1,,3,\"WCDMA\",41,\"HSPA+\""},
+                    Serving(Umts, {.Tech = Umts})},
+        DialectCase{"sysinfoex_no_service",
+                    ParseHuaweiSysinfoex,
+                    {"^SYSINFOEX: 0,0,0,1,,0,\"NO SERVICE\",0,\"NO SERVICE\""},
+                    {},
+                    Serving(Lte, {.Tech = Lte, .Rsrp = -96})}),
+    CaseName);
+
+// ---- Cinterion ----------------------------------------------------------------------------
+// Cinterion ELS61 / PLS62 AT Command Set, "AT^SMONI" and "AT^SMONP".
+INSTANTIATE_TEST_SUITE_P(
+    RadioCinterion, RadioDialectTest,
+    ::testing::Values(
+        DialectCase{"smoni_2g",
+                    ParseCinterionSmoni,
+                    {"^SMONI: 2G,71,-61,262,01,A5B1,3C4D,33,33,3,6,G,NOCONN"},
+                    Serving(Gsm, {.Tech = Gsm,
+                                  .Channel = 71,
+                                  .Band = 900,
+                                  .PhysicalId = 30,
+                                  .AreaCode = 0xA5B1,
+                                  .CellId = 0x3C4D,
+                                  .Mcc = 262,
+                                  .Mnc = 1,
+                                  .MncDigits = 2,
+                                  .Rssi = -61})},
+        DialectCase{"smoni_3g",
+                    ParseCinterionSmoni,
+                    {"^SMONI: 3G,10688,286,-7.5,-85,262,01,A5B1,2F0C1A3,22,29,NOCONN"},
+                    Serving(Umts, {.Tech = Umts,
+                                   .Channel = 10688,
+                                   .PhysicalId = 286,
+                                   .AreaCode = 0xA5B1,
+                                   .CellId = 0x2F0C1A3,
+                                   .Mcc = 262,
+                                   .Mnc = 1,
+                                   .MncDigits = 2,
+                                   .Rscp = -85,
+                                   .EcIo = -7.5})},
+        DialectCase{"smoni_4g",
+                    ParseCinterionSmoni,
+                    {"^SMONI: 4G,6300,20,10,10,FDD,262,01,A5B1,1A2D101,123,33,-95,-11.0,NOCONN"},
+                    Serving(Lte, {.Tech = Lte,
+                                  .Channel = 6300,
+                                  .Band = 20,
+                                  .PhysicalId = 123,
+                                  .AreaCode = 0xA5B1,
+                                  .CellId = 0x1A2D101,
+                                  .Mcc = 262,
+                                  .Mnc = 1,
+                                  .MncDigits = 2,
+                                  .Rsrp = -95,
+                                  .Rsrq = -11})},
+        DialectCase{"smoni_4g_no_value_marks",
+                    ParseCinterionSmoni,
+                    {"^SMONI: 4G,6300,20,10,10,FDD,262,01,A5B1,1A2D101,123,--,---,-,CONN"},
+                    Serving(Lte, {.Tech = Lte,
+                                  .Channel = 6300,
+                                  .Band = 20,
+                                  .PhysicalId = 123,
+                                  .AreaCode = 0xA5B1,
+                                  .CellId = 0x1A2D101,
+                                  .Mcc = 262,
+                                  .Mnc = 1,
+                                  .MncDigits = 2})},
+        DialectCase{"smoni_searching",
+                    ParseCinterionSmoni,
+                    {"^SMONI: 4G,SEARCH"},
+                    {},
+                    Serving(Lte, {.Tech = Lte, .Rsrp = -96})},
+        DialectCase{
+            "smonp_sections",
+            ParseCinterionSmonp,
+            {"2G:", "71,43,-68,262,01,3,6,30,30,A5B1,3C4D",
+             "3G:", "10688,286,-7.5,-85,22,29,SN,-32767", "RING",
+             "4G:", "6300,-11.0,-95,33,124,A5B1", "+CREG: 1", "1300,-12.5,---,20,55,A5B1"},
+            WithNeighbours(
+                {{.Tech = Gsm,
+                  .Channel = 71,
+                  .Band = 900,
+                  .PhysicalId = 30,
+                  .AreaCode = 0xA5B1,
+                  .CellId = 0x3C4D,
+                  .Mcc = 262,
+                  .Mnc = 1,
+                  .MncDigits = 2,
+                  .Rssi = -68},
+                 {.Tech = Umts, .Channel = 10688, .PhysicalId = 286, .Rscp = -85, .EcIo = -7.5},
+                 {.Tech = Lte,
+                  .Channel = 6300,
+                  .PhysicalId = 124,
+                  .AreaCode = 0xA5B1,
+                  .Rsrp = -95,
+                  .Rsrq = -11},
+                 {.Tech = Lte,
+                  .Channel = 1300,
+                  .PhysicalId = 55,
+                  .AreaCode = 0xA5B1,
+                  .Rsrq = -12.5}})},
+        DialectCase{"smonp_rows_before_a_heading_are_not_read",
+                    ParseCinterionSmonp,
+                    {"6300,-11.0,-95,33,124,A5B1", "4G: 1300,-12.5,-99,20,55,A5B1"},
+                    WithNeighbours({{.Tech = Lte,
+                                     .Channel = 1300,
+                                     .PhysicalId = 55,
+                                     .AreaCode = 0xA5B1,
+                                     .Rsrp = -99,
+                                     .Rsrq = -12.5}})}),
+    CaseName);
+
+// ---- Sierra Wireless ----------------------------------------------------------------------
+// AirPrime EM74xx/MC74xx AT Command Reference, "!GSTATUS".
+TReplyLines SierraLte(const char* sinr) {
+    return {"!GSTATUS: ",
+            "Current Time:  4946\t\tTemperature: 37",
+            "System mode:   LTE        \tPS state:    Attached",
+            "LTE band:      B20     \t\tLTE bw:      10 MHz",
+            "LTE Rx chan:   6300\t\tLTE Tx chan: 24300",
+            "PCC RxM RSSI:  -65\t\tRSRP (dBm):  -95",
+            "PCC RxD RSSI:  -67\t\tRSRP (dBm):  -97",
+            "Tx Power:      0\t\tTAC:         A5B1 (42417)",
+            "RSRQ (dB):     -11.0\t\tCell ID:     01A2D101 (27447553)",
+            std::string("SINR (dB):      ") + sinr};
+}
+const TRadioCell kSierraLte{.Tech = Lte,
+                            .Channel = 6300,
+                            .Band = 20,
+                            .AreaCode = 0xA5B1,
+                            .CellId = 0x01A2D101,
+                            .Rssi = -65,
+                            .Rsrp = -95,
+                            .Rsrq = -11,
+                            .Sinr = 8};
+
+INSTANTIATE_TEST_SUITE_P(
+    RadioSierra, RadioDialectTest,
+    ::testing::Values(
+        DialectCase{"lte_main_antenna", ParseSierraGstatus, SierraLte("8.0"),
+                    Serving(Lte, kSierraLte)},
+        DialectCase{"lte_no_value_mark", ParseSierraGstatus, SierraLte("---"),
+                    [] {
+                        TRadioCell c = kSierraLte;
+                        c.Sinr.reset();
+                        return Serving(Lte, c);
+                    }()},
+        DialectCase{"pairs_parted_by_blanks",
+                    ParseSierraGstatus,
+                    {"System mode:   LTE           PS state:    Attached",
+                     "PCC RxM RSSI:  -65           RSRP (dBm):  -95"},
+                    Serving(Lte, {.Tech = Lte, .Rssi = -65, .Rsrp = -95})},
+        DialectCase{
+            "wcdma",
+            ParseSierraGstatus,
+            {"System mode:   WCDMA      \tPS state:    Attached", "WCDMA band:    WCDMA 2100",
+             "WCDMA channel: 10688", "WCDMA L1 state:L1M_PCH_SLEEP\tLAC:         A5B1 (42417)",
+             "RRC state:     DISCONNECTED\tCell ID:     02F0C1A3 (49332643)"},
+            Serving(Umts,
+                    {.Tech = Umts, .Channel = 10688, .AreaCode = 0xA5B1, .CellId = 0x02F0C1A3})},
+        DialectCase{"no_system_mode", ParseSierraGstatus, {"!GSTATUS: ", "Temperature: 37"}, {}}),
+    CaseName);
+
+// ---- Telit --------------------------------------------------------------------------------
+// Telit LE910Cx AT Commands Reference Guide, "#RFSTS - Read Current Network Status".
+const TRadioCell kTelitLte{.Tech = Lte,
+                           .Channel = 6300,
+                           .Band = 20,
+                           .AreaCode = 0xA5B1,
+                           .CellId = 0x1A2D101,
+                           .Mcc = 262,
+                           .Mnc = 1,
+                           .MncDigits = 2,
+                           .Rssi = -65,
+                           .Rsrp = -95,
+                           .Rsrq = -11,
+                           .Sinr = -2};
+
+INSTANTIATE_TEST_SUITE_P(
+    RadioTelit, RadioDialectTest,
+    ::testing::Values(
+        DialectCase{"lte_with_sinr",
+                    ParseTelitRfsts,
+                    {"#RFSTS: \"262 01\",6300,-95,-65,-11,A5B1,FF,,128,19,0,1A2D101,"
+                     "\"262011234567890\",\"Telekom.de\",3,20,720,3240,90"},
+                    Serving(Lte, kTelitLte)},
+        DialectCase{"lte_without_timers_and_sinr",
+                    ParseTelitRfsts,
+                    {"#RFSTS: \"262 01\",6300,-95,-65,-11,A5B1,FF,,128,19,0,1A2D101,"
+                     "\"262011234567890\",\"Telekom.de\",3,20"},
+                    [] {
+                        TRadioCell c = kTelitLte;
+                        c.Sinr.reset();
+                        return Serving(Lte, c);
+                    }()},
+        DialectCase{"wcdma_as_long_as_lte",
+                    ParseTelitRfsts,
+                    {"#RFSTS: \"262 01\",10688,286,-7.5,-85,-78,A5B1,FF,-10,128,19,0,0,0,"
+                     "2F0C1A3,\"262011234567890\",\"Telekom.de\",3,0"},
+                    Serving(Umts, {.Tech = Umts,
+                                   .Channel = 10688,
+                                   .PhysicalId = 286,
+                                   .AreaCode = 0xA5B1,
+                                   .CellId = 0x2F0C1A3,
+                                   .Mcc = 262,
+                                   .Mnc = 1,
+                                   .MncDigits = 2,
+                                   .Rscp = -85,
+                                   .EcIo = -7.5})},
+        DialectCase{"gsm",
+                    ParseTelitRfsts,
+                    {"#RFSTS: \"262 01\",27,-72,A5B1,FF,0,19,0,1,3C4D,\"262011234567890\","
+                     "\"Telekom.de\",3,3"},
+                    Serving(Gsm, {.Tech = Gsm,
+                                  .Channel = 27,
+                                  .Band = 900,
+                                  .AreaCode = 0xA5B1,
+                                  .CellId = 0x3C4D,
+                                  .Mcc = 262,
+                                  .Mnc = 1,
+                                  .MncDigits = 2,
+                                  .Rssi = -72})},
+        DialectCase{"empty_fields_are_no_value",
+                    ParseTelitRfsts,
+                    {"#RFSTS: \"262 01\",6300,,,,A5B1,FF,,128,19,0,1A2D101,"
+                     "\"262011234567890\",\"Telekom.de\",3,20,720,3240,255"},
+                    Serving(Lte, {.Tech = Lte,
+                                  .Channel = 6300,
+                                  .Band = 20,
+                                  .AreaCode = 0xA5B1,
+                                  .CellId = 0x1A2D101,
+                                  .Mcc = 262,
+                                  .Mnc = 1,
+                                  .MncDigits = 2})},
+        DialectCase{"unknown_layout", ParseTelitRfsts, {"#RFSTS: \"262 01\",6300,-95"}, {}}),
+    CaseName);
+
+// ---- The queries by +CGMI / +CGMM ---------------------------------------------------------
+TEST(RadioQueriesTest, TheStandardOnesFirstThenTheVendors) {
+    const std::vector<std::string> standard = {"AT+CESQ\r", "AT+CEREG?\r", "AT+C5GREG?\r"};
+    auto with = [&](std::vector<std::string> vendor) {
+        std::vector<std::string> all = standard;
+        all.insert(all.end(), vendor.begin(), vendor.end());
+        return all;
+    };
+    const struct {
+        const char* manufacturer;
+        const char* model;
+        std::vector<std::string> commands;
+    } rows[] = {
+        {"Quectel", "EG25", with({"AT+QENG=\"servingcell\"\r", "AT+QENG=\"neighbourcell\"\r"})},
+        {"", "Quectel RM500Q", with({"AT+QENG=\"servingcell\"\r", "AT+QENG=\"neighbourcell\"\r"})},
+        {"SIMCOM INCORPORATED", "SIMCOM_SIM7600E-H", with({"AT+CPSI?\r"})},
+        {"HUAWEI", "ME909s-120", with({"AT^SYSINFOEX\r", "AT^HCSQ?\r"})},
+        {"Cinterion", "ELS61-E", with({"AT^SMONI\r", "AT^SMONP\r"})},
+        {"THALES", "PLS62-W", with({"AT^SMONI\r", "AT^SMONP\r"})},
+        {"Gemalto M2M GmbH", "PLS8-E", with({"AT^SMONI\r", "AT^SMONP\r"})},
+        {"Sierra Wireless, Incorporated", "EM7455", with({"AT!GSTATUS?\r"})},
+        {"Telit", "LE910C4-EU", with({"AT#RFSTS?\r"})},
+        {"u-blox", "SARA-R410M", standard},
+        {"", "", standard},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> commands;
+        for (const TRadioQuery& query : RadioQueriesFor(row.manufacturer, row.model)) {
+            commands.push_back(query.Command);
+            EXPECT_TRUE(query.Parse) << query.Command;
+        }
+        EXPECT_EQ(commands, row.commands) << row.manufacturer << " / " << row.model;
+    }
+}
+
+TEST(RadioQueriesTest, TheBoundParsersKeepTheModelsQuirks) {
+    const TReplyLines reply = {kQuectelLteLine};
+    TModemStatus fifths;
+    RadioQueriesFor("Quectel", "EG25")[3].Parse(reply, fifths);
+    TModemStatus decibels;
+    RadioQueriesFor("Quectel", "RM500Q-GL")[3].Parse(reply, decibels);
+    EXPECT_EQ(fifths.Radio.Serving.Sinr, 8);
+    EXPECT_EQ(decibels.Radio.Serving.Sinr, 140);
+
+    TModemStatus whole;
+    RadioQueriesFor("SIMCOM INCORPORATED", "SIM7000G")[3].Parse({kSimcomLteLine}, whole);
+    EXPECT_EQ(whole.Radio.Serving.Rsrp, -950);
+}
+
+// A reply as the serial line delivers it: in pieces of any size, framed into lines by
+// TLineFraming. The lines, trimmed, without the empty ones and the final OK, must read as the
+// whole reply does.
+TEST(RadioPiecesTest, ARepliesCutIntoPiecesByTheSerialLineReadsAsTheWhole) {
+    const TReplyLines reply = {
+        "+QENG: \"servingcell\",\"NOCONN\"",
+        "+QENG: \"LTE\",\"FDD\",262,01,1A2D101,123,1300,3,5,5,A5B1,-92,-10,-63,14,9,-32768,40",
+        "+QENG: \"NR5G-NSA\",262,01,501,-88,18,-11,643296,78"};
+    std::string bytes;
+    for (const std::string& line : reply)
+        bytes += "\r\n" + line;
+    bytes += "\r\n\r\nOK\r\n";
+    const TQuectelQuirks quirks = QuectelQuirksFor("RM500Q");
+    TModemStatus whole;
+    ParseQuectelServing(reply, whole, quirks);
+
+    for (unsigned seed = 1; seed <= 50; ++seed) {
+        std::mt19937 rng(seed);
+        TLineFraming framing;
+        std::string buffer;
+        TReplyLines lines;
+        for (std::size_t at = 0; at < bytes.size();) {
+            const std::size_t n = std::uniform_int_distribution<std::size_t>(1, 9)(rng);
+            buffer += bytes.substr(at, n);
+            at += n;
+            for (TLineFraming::TClaim claim; (claim = framing.Next(buffer)).Length != 0;) {
+                const std::string line(Trim(buffer.substr(0, claim.Length)));
+                buffer.erase(0, claim.Length);
+                if (!line.empty() && line != "OK")
+                    lines.push_back(line);
+            }
+        }
+        TModemStatus pieces;
+        ParseQuectelServing(lines, pieces, quirks);
+        EXPECT_EQ(lines, reply) << "seed " << seed;
+        EXPECT_EQ(pieces.Radio, whole.Radio) << "seed " << seed;
+    }
+    EXPECT_EQ(whole.Radio.Tech, NrNsa);
+}
+
 } // namespace
 } // namespace celdara

@@ -1,11 +1,13 @@
 // Random bytes, biased towards the characters the grammars care about, must never crash a
 // parser or cutter, and every result must stay inside its documented range. Run in the
 // address/undefined sanitizer build this doubles as a fuzzing pass.
+#include "modem/RadioDialects.h"
 #include "modem/ReplyParsers.h"
 #include "util/FormatArgs.h"
 #include "util/HexText.h"
 #include "util/TextCut.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -110,6 +112,83 @@ TEST(RandomInputTest, ParsersKeepEveryValueInItsRange) {
                     ASSERT_NE(v, -9999) << line;
             }
         }
+    }
+}
+
+// Every measurement finite and of a size a radio can have, every identity not negative.
+void ExpectSaneCell(const TRadioCell& c, const std::string& input) {
+    for (const std::optional<double>& v : {c.Rssi, c.Rscp, c.EcIo, c.Rsrp, c.Rsrq, c.Sinr})
+        ASSERT_TRUE(!v || (std::isfinite(*v) && std::fabs(*v) < 1e9)) << input;
+    ASSERT_TRUE(!c.CellId || *c.CellId >= 0) << input;
+    ASSERT_TRUE(!c.AreaCode || (*c.AreaCode >= 0 && *c.AreaCode <= 0xFFFFFF)) << input;
+    ASSERT_TRUE(!c.BitErrors || (*c.BitErrors >= 0 && *c.BitErrors <= 7)) << input;
+    ASSERT_TRUE(!c.MncDigits || *c.MncDigits == 2 || *c.MncDigits == 3) << input;
+}
+
+TEST(RandomInputTest, RadioDialectParsersKeepEveryValueInItsRange) {
+    RandomText random(5);
+    static const char* prefixes[] = {
+        "+CESQ: ",
+        "+CEREG: 2,",
+        "+C5GREG: 2,1,",
+        "+QENG: \"servingcell\",\"NOCONN\",\"LTE\",",
+        "+QENG: \"servingcell\",\"NOCONN\",\"NR5G-SA\",",
+        "+QENG: \"LTE\",",
+        "+QENG: \"NR5G-NSA\",",
+        "+QENG: \"neighbourcell intra\",\"LTE\",",
+        "+CPSI: LTE,Online,",
+        "+CPSI: NR5G_NSA,",
+        "+CPSI: WCDMA,Online,262-01,",
+        "^HCSQ: \"LTE\",",
+        "^SYSINFOEX: 2,3,0,1,,",
+        "^SMONI: 4G,",
+        "^SMONI: 2G,",
+        "4G:",
+        "3G:",
+        "2G:",
+        "System mode:   LTE\tRSRP (dBm): ",
+        "Cell ID: ",
+        "#RFSTS: \"262 01\",",
+        "+COPS: 0,0,\"x\",",
+        "",
+    };
+    constexpr std::size_t kPrefixes = sizeof prefixes / sizeof prefixes[0];
+    const std::pair<const char*, const char*> modems[] = {{"Quectel", "EG25"},
+                                                          {"Quectel", "RM500Q"},
+                                                          {"SIMCOM INCORPORATED", "SIM7600"},
+                                                          {"SIMCOM INCORPORATED", "SIM7000G"},
+                                                          {"Huawei", ""},
+                                                          {"Cinterion", ""},
+                                                          {"Sierra Wireless", ""},
+                                                          {"Telit", ""}};
+    std::vector<TRadioQuery> queries;
+    for (const auto& [maker, model] : modems)
+        for (TRadioQuery& q : RadioQueriesFor(maker, model))
+            queries.push_back(std::move(q));
+    std::mt19937 pick(6);
+    for (int round = 0; round < kRounds / 10; ++round) {
+        TReplyLines lines(1 + round % 4);
+        std::string input;
+        for (std::string& line : lines) {
+            line = prefixes[pick() % kPrefixes] + random.Next();
+            // Now and then a number far too long for any field.
+            if (pick() % 16 == 0)
+                line += "," + std::string(40, '9') + ",FFFFFFFFFFFFFFFFFFFF";
+            input += line + " | ";
+        }
+        TModemStatus s;
+        ParseOperator(lines[0], s);
+        for (const TRadioQuery& q : queries)
+            q.Parse(lines, s);
+        const TRadioStatus& r = s.Radio;
+        ASSERT_LE(r.Neighbours.size(), kMaxRadioNeighbours) << input;
+        ASSERT_TRUE(!r.EpsRegState || (*r.EpsRegState >= -1 && *r.EpsRegState <= 5)) << input;
+        ASSERT_TRUE(!r.NrRegState || (*r.NrRegState >= -1 && *r.NrRegState <= 5)) << input;
+        ExpectSaneCell(r.Serving, input);
+        if (r.NrLeg)
+            ExpectSaneCell(*r.NrLeg, input);
+        for (const TRadioCell& n : r.Neighbours)
+            ExpectSaneCell(n, input);
     }
 }
 
