@@ -16,7 +16,7 @@ if grep -rn '#include "serial/' src/distributor >/dev/null ||
 fi
 
 # System headers that belong behind the device and platform seams.
-system_headers='#include <(poll\.h|unistd\.h|sys/[^>]*|termios\.h|linux/[^>]*|asm/[^>]*|fcntl\.h)>'
+system_headers='#include <(poll\.h|unistd\.h|sys/[^>]*|termios\.h|linux/[^>]*|asm/[^>]*|fcntl\.h|libudev\.h)>'
 hits=$(find src -name '*.cpp' -o -name '*.h' | grep -v '/Posix[^/]*$' | sort |
     xargs grep -nE "$system_headers" || true)
 # errno in code, not in comments.

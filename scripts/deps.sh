@@ -3,7 +3,7 @@
 set -eu
 
 packages="cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools libgl-dev fonts-dejavu-core
+libudev-dev qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools libgl-dev fonts-dejavu-core
 python3 universal-ctags"
 
 missing=""

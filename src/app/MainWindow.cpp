@@ -10,7 +10,6 @@
 #include "modem/SerialModemPort.h"
 #include "qtplatform/QtTimer.h"
 #include "serial/LyrComm32.h"
-#include "serial/PortChoice.h"
 #include "simulator/SimSerialDevice.h"
 #include "terminal/VTolmTerminal.h"
 #include "widgets/TrkwXPGraph.h"
@@ -33,6 +32,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QSocketNotifier>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QUrl>
@@ -333,14 +333,9 @@ void TfrmMain::FormShow(TObject*) {
     VTolmAppInfo1->GetFileVersion(version);
     setWindowTitle(tr("Celdara, version %1").arg(QString::fromStdString(version)));
 
-    LyrComm321->FillPortList(cmbPort);
-    // The port the user chose last; on a first start one that looks like a modem, or the
-    // built-in simulated modem, never a plain UART that would only sit silent.
-    std::string port;
-    VTolmAppInfo1->ReadSetting("Connection", "COMPort", port, "");
-    if (port.empty())
-        port = ChooseFirstPort(ListSerialDevices(), kVirtualModemPort);
-    cmbPort->SetTextQuietly(QString::fromStdString(port));
+    CreatePortWatch();
+    ReadPorts();
+    RestorePort();
 
     QStringList headers;
     for (const std::string& header : CellGridHeaders())
@@ -381,12 +376,14 @@ void TfrmMain::termMainTermSendData(const std::uint8_t* data, int count) {
 }
 
 void TfrmMain::cmbPortChange() {
-    VTolmAppInfo1->WriteSetting("Connection", "COMPort", cmbPort->currentText().toStdString());
+    VTolmAppInfo1->WriteSetting("Connection", "COMPort", PortBoxText());
     monitor_->EnterState(msInit);
 }
 
 void TfrmMain::cmbPortDropDown() {
-    LyrComm321->FillPortList(cmbPort);
+    // Also with udev's monitor: events can be missed (a full socket buffer), and the
+    // built-in devices have no monitor.
+    ReadPorts();
 }
 
 void TfrmMain::btnPortParametersClick() {

@@ -9,6 +9,7 @@
 #include "modem/ModemView.h"
 #include "records/RecordFile.h"
 #include "records/SignalHistory.h"
+#include "serial/PortWatch.h"
 #include "widgets/GraphGeometry.h"
 
 #include <QCoreApplication>
@@ -23,6 +24,7 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QPushButton;
+class QSocketNotifier;
 class QStatusBar;
 class QTableWidget;
 class QVBoxLayout;
@@ -102,6 +104,12 @@ public:
     bool StartLog(const QString& path, QString& error);
     bool Logging() const { return log_.IsOpen(); }
 
+    // Ports that came or went (udev's monitor reports them); the box follows and keeps
+    // what it shows.
+    void ApplyPortEvents(const std::vector<TPortEvent>& events);
+    // True when udev's monitor tells of ports as they come and go.
+    bool WatchesPorts() const { return portMonitor_ != nullptr; }
+
     // IModemView
     void AddLine(const std::string& text, int kind) override;
     void AddString(const std::string& text, int kind) override;
@@ -137,6 +145,10 @@ private:
     void termMainTermSendData(const std::uint8_t* data, int count);
     void cmbPortChange();
     void cmbPortDropDown();
+    void CreatePortWatch();
+    void ReadPorts();
+    void FillPortBox();
+    void RestorePort();
     void btnPortParametersClick();
     void btnShowTermClick();
     void mnuDebugTerminalClick(bool checked);
@@ -163,6 +175,11 @@ private:
     // What the graph was given, with the times, for saving the history.
     TSignalHistory signalHistory_{widgets::kHistoryCapacity};
     TRecordFile log_;
+    // The ports the box offers, kept current by udev's monitor when there is one. The
+    // notifier is destroyed before the monitor whose descriptor it watches.
+    TPortWatch ports_;
+    std::unique_ptr<TPortMonitor> portMonitor_;
+    std::unique_ptr<QSocketNotifier> portNotifier_;
 };
 
 } // namespace celdara

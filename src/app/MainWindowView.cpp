@@ -69,7 +69,7 @@ void TfrmMain::SetOperatorItems(const std::vector<std::string>& items) {
 }
 
 std::string TfrmMain::PortBoxText() {
-    return cmbPort->currentText().toStdString();
+    return cmbPort->PortValue().toStdString();
 }
 
 void TfrmMain::ShowPortState(TCommState state) {

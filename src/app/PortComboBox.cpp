@@ -2,6 +2,7 @@
 
 #include "appinfo/WindowUtils.h"
 
+#include <QLineEdit>
 #include <QSignalBlocker>
 
 namespace celdara {
@@ -50,6 +51,71 @@ void PortComboBox::ShowText(const QString& text) {
 void PortComboBox::SetTextQuietly(const QString& text) {
     QSignalBlocker block(this);
     ShowText(text);
+}
+
+namespace {
+
+constexpr int kNameRole = Qt::UserRole + 1;
+
+} // namespace
+
+QString PortComboBox::ItemValue(int index) const {
+    const QString value = itemData(index).toString();
+    return value.isEmpty() ? itemText(index) : value;
+}
+
+int PortComboBox::FindValue(const QString& value, int role) const {
+    for (int i = 0; i < count(); ++i)
+        if (!value.isEmpty() &&
+            (role == Qt::UserRole ? ItemValue(i) : itemData(i, role).toString()) == value)
+            return i;
+    return -1;
+}
+
+QString PortComboBox::PortValue() const {
+    const QString text = currentText();
+    int index = currentIndex();
+    if (index < 0 || itemText(index) != text)
+        index = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    return index >= 0 ? ItemValue(index) : text;
+}
+
+void PortComboBox::SetPortItems(const std::vector<TPortItem>& items) {
+    QSignalBlocker block(this);
+    const QString text = currentText();
+    const int cursor = lineEdit()->cursorPosition();
+    const bool onEntry = currentIndex() >= 0 && itemText(currentIndex()) == text;
+    const QString value = PortValue();
+    clear();
+    for (const TPortItem& item : items) {
+        addItem(item.Text, item.Value);
+        setItemData(count() - 1, item.Name, kNameRole);
+    }
+    int index = onEntry ? FindValue(value, Qt::UserRole)
+                        : findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (onEntry && index < 0) {
+        addItem(text, value);
+        index = count() - 1;
+    }
+    // Qt clears the edit with the list; what the user was typing comes back where it was.
+    const QString shown = index >= 0 ? itemText(index) : text;
+    setCurrentIndex(index);
+    setEditText(shown);
+    if (shown == text)
+        lineEdit()->setCursorPosition(cursor);
+}
+
+void PortComboBox::ShowPortQuietly(const QString& value) {
+    QSignalBlocker block(this);
+    int index = FindValue(value, Qt::UserRole);
+    if (index < 0)
+        index = FindValue(value, kNameRole);
+    if (index < 0 && !value.isEmpty()) {
+        addItem(value, value);
+        index = count() - 1;
+    }
+    setCurrentIndex(index);
+    setEditText(index >= 0 ? itemText(index) : value);
 }
 
 void PortComboBox::showPopup() {

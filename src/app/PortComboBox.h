@@ -1,5 +1,6 @@
-// The port box: an editable combo box that reads the system's ports again whenever it drops
-// down, and the list-and-select seam through which the serial component fills it.
+// The port box: an editable combo box of the ports, each entry a line for the user (name and
+// description) and the name to open under (the by-id link, the port's name or a built-in
+// device's), and the list-and-select seam through which the serial component fills it.
 #pragma once
 
 #include "serial/SerialUiSeams.h"
@@ -27,10 +28,29 @@ public:
     // Sets the edit text without notifying anyone.
     void SetTextQuietly(const QString& text);
 
+    // One entry: what the list shows, the name to open the port under, and the port's own
+    // short name ("ttyUSB2"), by which a port stored before it had a stable link is found.
+    struct TPortItem {
+        QString Text;
+        QString Value;
+        QString Name;
+    };
+    // Fills the list quietly. The shown port stays shown, as the same text unless its entry
+    // now names another node (a USB modem back under a new name); an entry shown that the
+    // list no longer has stays, as it was, since a lost port is awaited under that name.
+    void SetPortItems(const std::vector<TPortItem>& items);
+    // The name to open: the value of the entry whose text is shown, else the text as typed.
+    QString PortValue() const;
+    // Shows the entry of a port given by its open name or short name, quietly; a port that
+    // is not listed gets an entry of its own.
+    void ShowPortQuietly(const QString& value);
+
     void showPopup() override;
 
 private:
     void ShowText(const QString& text);
+    QString ItemValue(int index) const;
+    int FindValue(const QString& value, int role) const;
 };
 
 } // namespace celdara

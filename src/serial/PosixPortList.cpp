@@ -1,7 +1,9 @@
 // The port list from sysfs: /sys/class/tty, or a tree of a test's own.
 #include "serial/PosixPortList.h"
 
-#include <algorithm>
+#include "serial/PortSource.h"
+#include "serial/SerialDevice.h"
+
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -38,34 +40,54 @@ std::string SysfsTtyRoot() {
     return TtyRoot().empty() ? std::string("/sys/class/tty") : TtyRoot();
 }
 
+bool SysfsTtyRootOverridden() {
+    std::lock_guard lock(RootMutex());
+    return !TtyRoot().empty() && TtyRoot() != "/sys/class/tty";
+}
+
+namespace {
+
 // Every tty with a device behind it, less the placeholder 8250 ports that have no UART
-// (their type reads 0). The device name is the driver's; Bluetooth RFCOMM ports are named
-// so that they begin with "BTPORT", which tells the reader that they never report an empty
-// output queue.
-void ListSystemSerialDevices(std::vector<TSerialDeviceEntry>& list) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path root = SysfsTtyRoot();
-    std::vector<std::string> names;
-    for (fs::directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec))
-        names.push_back(it->path().filename().string());
-    std::sort(names.begin(), names.end());
-    for (const std::string& name : names) {
-        const fs::path dir = root / name;
-        if (name.rfind("rfcomm", 0) == 0) {
-            list.push_back({"BTPORT" + name.substr(6), name});
-            continue;
+// (their type reads 0); a type at all marks a port of the serial core, a UART. The driver
+// is the device's; Bluetooth RFCOMM ports are named so that they begin with "BTPORT", which
+// tells the reader that they never report an empty output queue.
+class TSysfsPortSource final : public TPortSource {
+public:
+    bool List(std::vector<TPortInfo>& ports) override {
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        const fs::path root = SysfsTtyRoot();
+        for (fs::directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            const fs::path dir = root / name;
+            std::error_code check; // apart from the walk's: a failed check ends no walk
+            TPortInfo port;
+            port.Node = "/dev/" + name;
+            if (name.rfind("rfcomm", 0) == 0) {
+                port.Driver = "BTPORT" + name.substr(6);
+                ports.push_back(port);
+                continue;
+            }
+            if (!fs::exists(dir / "device", check))
+                continue; // virtual terminals, ptys, consoles
+            port.Uart = fs::exists(dir / "type", check);
+            if (port.Uart && ReadFirstLine(dir / "type") == "0")
+                continue;
+            port.Driver = "serial";
+            const fs::path link = fs::read_symlink(dir / "device" / "driver", check);
+            if (!check && !link.filename().empty())
+                port.Driver = link.filename().string();
+            ports.push_back(port);
         }
-        if (!fs::exists(dir / "device", ec))
-            continue; // virtual terminals, ptys, consoles
-        if (fs::exists(dir / "type", ec) && ReadFirstLine(dir / "type") == "0")
-            continue;
-        std::string driver = "serial";
-        const fs::path link = fs::read_symlink(dir / "device" / "driver", ec);
-        if (!ec && !link.filename().empty())
-            driver = link.filename().string();
-        list.push_back({driver, name});
+        return true;
     }
+};
+
+} // namespace
+
+TPortSource& SysfsPortSource() {
+    static TSysfsPortSource source;
+    return source;
 }
 
 } // namespace celdara

@@ -2,6 +2,7 @@
 // who opens a port, and the list that joins the system's ports with the providers' ones.
 #include "serial/SerialDevice.h"
 
+#include "serial/PortSource.h"
 #include "serial/PosixPortList.h"
 #include "serial/PosixSerialDevice.h"
 
@@ -48,16 +49,51 @@ TSerialDeviceProvider* FindSerialDeviceProvider(const std::string& portName) {
     return nullptr;
 }
 
-std::vector<TSerialDeviceEntry> ListSerialDevices() {
-    std::vector<TSerialDeviceEntry> list;
-    ListSystemSerialDevices(list);
+std::vector<TPortInfo> ListSystemPorts(TPortSource& preferred, TPortSource& fallback) {
+    std::vector<TPortInfo> ports;
+    if (!preferred.List(ports)) {
+        ports.clear();
+        fallback.List(ports);
+    }
+    SortPorts(ports);
+    return ports;
+}
+
+std::vector<TPortInfo> ListSystemPorts() {
+    if (SysfsTtyRootOverridden()) {
+        std::vector<TPortInfo> ports;
+        SysfsPortSource().List(ports);
+        SortPorts(ports);
+        return ports;
+    }
+    return ListSystemPorts(UdevPortSource(), SysfsPortSource());
+}
+
+std::vector<TPortInfo> ListPorts() {
+    std::vector<TPortInfo> ports = ListSystemPorts();
     std::vector<TSerialDeviceProvider*> providers;
     {
         std::lock_guard lock(RegistryMutex());
         providers = Providers();
     }
+    std::vector<TSerialDeviceEntry> devices;
     for (TSerialDeviceProvider* p : providers)
-        p->ListDevices(list);
+        p->ListDevices(devices);
+    for (TSerialDeviceEntry& device : devices) {
+        TPortInfo port;
+        port.Node = std::move(device.PortName);
+        port.Driver = std::move(device.DeviceName);
+        port.BuiltIn = true;
+        ports.push_back(std::move(port));
+    }
+    SortPorts(ports);
+    return ports;
+}
+
+std::vector<TSerialDeviceEntry> ListSerialDevices() {
+    std::vector<TSerialDeviceEntry> list;
+    for (const TPortInfo& port : ListPorts())
+        list.push_back({port.Driver, PortShortName(port)});
     return list;
 }
 

@@ -138,8 +138,8 @@ TSerialDeviceProvider* FindSerialDeviceProvider(const std::string& portName);
 void SetSysfsTtyRoot(std::string path);
 std::string SysfsTtyRoot();
 
-// The serial-device list: the system's ports from the tty class, then every registered
-// provider's devices.
+// The serial-device list: the system's ports (ListPorts, from udev or the tty class),
+// then every registered provider's devices.
 std::vector<TSerialDeviceEntry> ListSerialDevices();
 
 // Opens a serial device by the name to open it under: a registered provider's port name,

@@ -2,6 +2,7 @@
 #include "serial/PortChoice.h"
 
 #include "SerialTestSupport.h"
+#include "serial/PortSource.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ using testing::TFakeTtyTree;
 
 struct FirstPort : ::testing::Test {
     TFakeTtyTree tree;
-    std::string Chosen() { return ChooseFirstPort(ListSerialDevices(), "virtual-modem"); }
+    std::string Chosen() { return ChooseFirstPort(ListPorts(), "virtual-modem"); }
 };
 
 TEST_F(FirstPort, AUartAloneIsNeverPickedTheSimulatedModemIs) {

@@ -1,0 +1,44 @@
+#include "serial/PortWatch.h"
+
+#include <algorithm>
+
+namespace celdara {
+
+void TPortWatch::Reset(std::vector<TPortInfo> ports) {
+    ports_ = std::move(ports);
+    SortPorts(ports_);
+}
+
+bool TPortWatch::Apply(const TPortEvent& event) {
+    if (event.Port.Node.empty() || event.Port.BuiltIn)
+        return false;
+    return event.Action == TPortAction::Add ? Add(event.Port) : Remove(event.Port);
+}
+
+bool TPortWatch::Apply(const std::vector<TPortEvent>& events) {
+    bool changed = false;
+    for (const TPortEvent& event : events)
+        changed = Apply(event) || changed;
+    return changed;
+}
+
+bool TPortWatch::Add(const TPortInfo& port) {
+    const std::vector<TPortInfo> before = ports_;
+    // The same node again is a change of its properties; the same by-id link on another
+    // node is the device back under a new name, whose removal went unseen.
+    std::erase_if(ports_, [&](const TPortInfo& known) {
+        return !known.BuiltIn &&
+               (known.Node == port.Node || (!port.ById.empty() && known.ById == port.ById));
+    });
+    ports_.push_back(port);
+    SortPorts(ports_);
+    return ports_ != before;
+}
+
+bool TPortWatch::Remove(const TPortInfo& port) {
+    return std::erase_if(ports_, [&](const TPortInfo& known) {
+               return !known.BuiltIn && known.Node == port.Node;
+           }) > 0;
+}
+
+} // namespace celdara
