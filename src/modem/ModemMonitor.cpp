@@ -418,8 +418,10 @@ void ModemMonitor::Identify(int baseStep, const char* command, std::string& fiel
         FirstLine_ = false;
     } else if (LineBeginsWith("OK")) {
         Disarm();
-        if (nextStep < 0)
+        if (nextStep < 0) {
+            LearnRadio();
             EnterState(msPoll);
+        }
         else
             Next(nextStep, true);
     }
@@ -481,6 +483,9 @@ void ModemMonitor::StepPoll() {
         break;
     case 4:
         EndCycle();
+        break;
+    case 5:
+        PollRadio();
         break;
     default:
         Next(0, false);
@@ -548,6 +553,15 @@ void ModemMonitor::PollCells() {
     switch (Step_) {
     case 100:
     case 200:
+        // A listing the modem refused is not asked again on this connection.
+        if (Step_ == 100 && MoniRefused_) {
+            Next(200, true);
+            break;
+        }
+        if (Step_ == 200 && MonpRefused_) {
+            EndCells();
+            break;
+        }
         EchoTraffic_ = false;
         LastLine_.clear();
         TimedOut_ = false;
@@ -568,7 +582,7 @@ void ModemMonitor::PollCells() {
         break;
     case 202:
         Disarm();
-        Next(300, true);
+        EndCells();
         break;
     default:
         Next(0, false);
@@ -587,9 +601,29 @@ void ModemMonitor::TakeCellReply(bool serving) {
     }
     if (LastLine_.empty())
         return;
+    if (IsFinalError(LastLine_)) {
+        // A modem without the listing says so at once: no need to wait out the second.
+        Disarm();
+        if (serving)
+            ParseServingCell("", WorkStatus_);
+        else
+            ParseNeighbourCell("", -1, WorkStatus_);
+        bool& refused = serving ? MoniRefused_ : MonpRefused_;
+        // Only a modem that never gave the listing lacks it; a refusal in between is a
+        // passing failure of a modem that has it.
+        if (!(serving ? MoniAnswered_ : MonpAnswered_) && !refused) {
+            refused = true;
+            if (serving)
+                SayRadioQueries();
+        }
+        Next(Step_ + 1, true);
+        return;
+    }
     if (FirstLine_) {
-        if (LineBeginsWith("chann"))
+        if (LineBeginsWith("chann")) {
             FirstLine_ = false;
+            (serving ? MoniAnswered_ : MonpAnswered_) = true;
+        }
     } else if (LineBeginsWith("OK")) {
         Next(Step_ + 1, true);
     } else if (serving) {
@@ -598,6 +632,89 @@ void ModemMonitor::TakeCellReply(bool serving) {
         ParseNeighbourCell(LastLine_, NeighbourCount_, WorkStatus_);
         ++NeighbourCount_;
     }
+}
+
+void ModemMonitor::EndCells() {
+    Next(MoniRefused_ ? 500 : 300, true);
+}
+
+void ModemMonitor::LearnRadio() {
+    MoniRefused_ = MonpRefused_ = false;
+    MoniAnswered_ = MonpAnswered_ = false;
+    RadioQueries_ = RadioQueriesFor(Manufacturer_, Model_);
+    RadioMisses_.assign(RadioQueries_.size(), 0);
+}
+
+std::vector<std::string> ModemMonitor::RadioCommands() const {
+    std::vector<std::string> commands;
+    if (!MoniRefused_)
+        return commands;
+    for (std::size_t i = 0; i < RadioQueries_.size(); ++i)
+        if (RadioMisses_[i] >= 0)
+            commands.push_back(std::string(Trim(RadioQueries_[i].Command)));
+    return commands;
+}
+
+void ModemMonitor::SayRadioQueries() {
+    const std::vector<std::string> commands = RadioCommands();
+    std::string list;
+    for (const std::string& command : commands)
+        list += (list.empty() ? "" : ", ") + command;
+    TermLine("  The modem has no AT^MONI cell listing" +
+             (list.empty() ? std::string(".") : "; its radio is asked with " + list + "."));
+}
+
+void ModemMonitor::PollRadio() {
+    const std::size_t index = static_cast<std::size_t>(Step_ - 500) / 2;
+    if (index >= RadioQueries_.size()) {
+        Next(300, true);
+        return;
+    }
+    if ((Step_ - 500) % 2 == 1) {
+        TakeRadioReply(index);
+        return;
+    }
+    if (RadioMisses_[index] < 0) {
+        Next(Step_ + 2, true);
+        return;
+    }
+    EchoTraffic_ = false;
+    LastLine_.clear();
+    ReplyLines_.clear();
+    TimedOut_ = false;
+    Arm(1000);
+    Send(RadioQueries_[index].Command);
+    Next(Step_ + 1, false);
+}
+
+void ModemMonitor::TakeRadioReply(std::size_t index) {
+    if (TimedOut_) {
+        Disarm();
+        if (++RadioMisses_[index] >= kRadioQueryMisses)
+            DropRadioQuery(index, "unanswered " + std::to_string(kRadioQueryMisses) + " times");
+        Next(Step_ + 1, true);
+        return;
+    }
+    if (LastLine_.empty())
+        return;
+    if (LastLine_ == "OK") {
+        Disarm();
+        RadioMisses_[index] = 0;
+        RadioQueries_[index].Parse(ReplyLines_, WorkStatus_);
+        Next(Step_ + 1, true);
+    } else if (IsFinalError(LastLine_)) {
+        Disarm();
+        DropRadioQuery(index, "refused (" + LastLine_ + ")");
+        Next(Step_ + 1, true);
+    } else if (ReplyLines_.size() < kMaxReplyLines) {
+        ReplyLines_.push_back(LastLine_);
+    }
+}
+
+void ModemMonitor::DropRadioQuery(std::size_t index, const std::string& why) {
+    RadioMisses_[index] = -1;
+    TermLine("  " + std::string(Trim(RadioQueries_[index].Command)) + " " + why +
+             ": not asked again on this connection.");
 }
 
 std::string ModemMonitor::SwitchTarget() const {

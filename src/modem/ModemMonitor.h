@@ -8,10 +8,12 @@
 #include "modem/LineFraming.h"
 #include "modem/ModemStatus.h"
 #include "modem/ModemView.h"
+#include "modem/RadioDialect.h"
 
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace celdara {
 
@@ -24,6 +26,10 @@ inline constexpr const char* PollCommand =
 inline constexpr int kSilentResends = 3;
 // How long the status bar says why an operator switch ended without an "OK".
 inline constexpr int kSwitchMessageMs = 10000;
+// Unanswered radio queries in a row after which the query is not sent again.
+inline constexpr int kRadioQueryMisses = 3;
+// Information lines kept of one radio reply; a modem that talks on is cut off there.
+inline constexpr std::size_t kMaxReplyLines = 64;
 
 class ModemMonitor {
 public:
@@ -72,6 +78,10 @@ public:
     const TLineFraming& Framing() const { return Framing_; }
     // True while the window says that nothing answers on the open port.
     bool SilentPortHint() const { return SilentHint_; }
+    // The modem answered AT^MONI with an error: its radio is asked with RadioCommands().
+    bool CellMonitorRefused() const { return MoniRefused_; }
+    // The radio queries still sent on this connection (none while AT^MONI answers).
+    std::vector<std::string> RadioCommands() const;
 
 private:
     // Handlers bound to the distributor and the port.
@@ -104,6 +114,15 @@ private:
     void PollCells();
     // A line of a cell listing; `serving` for AT^MONI, else AT^MONP.
     void TakeCellReply(bool serving);
+    // The end of the cell listings: the radio queries of a modem without AT^MONI, or on.
+    void EndCells();
+    // The queries of the modem's kind, for a modem that refused AT^MONI (steps 5xx).
+    void LearnRadio();
+    void PollRadio();
+    void TakeRadioReply(std::size_t index);
+    void DropRadioQuery(std::size_t index, const std::string& why);
+    // Says once which queries stand in for the missing AT^MONI.
+    void SayRadioQueries();
     void SwitchOperator();
     void EndCycle();
 
@@ -146,6 +165,14 @@ private:
     std::string Model_;
     std::uint32_t PendingReplies_ = 0;
     int NeighbourCount_ = 0;
+    bool MoniRefused_ = false;
+    bool MonpRefused_ = false;
+    bool MoniAnswered_ = false;
+    bool MonpAnswered_ = false;
+    std::vector<TRadioQuery> RadioQueries_;
+    // Per query: unanswered sends in a row, or -1 once it is not sent any more.
+    std::vector<int> RadioMisses_;
+    TReplyLines ReplyLines_;
     std::string PendingOperator_;
     std::string SwitchingTo_; // the operator of the switch under way
     bool EchoTraffic_ = true;
