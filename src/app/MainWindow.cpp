@@ -128,6 +128,7 @@ void TfrmMain::CreateControls() {
     CreateConnectionBox(layout);
     CreateGraph(layout);
     CreateSpeedRow(layout);
+    CreateRadioPanel(layout);
     CreateCellsAndOperators(layout);
     CreateStatusBar(layout);
 }
@@ -185,6 +186,7 @@ void TfrmMain::CreateGraph(QVBoxLayout* layout) {
     rkwXPGraph1->SetRefreshInterval(30000);
     rkwXPGraph1->SetActive(false);
     rkwXPGraph1->SetDisplayStat(false);
+    CreateGraphMenu();
     layout->addWidget(rkwXPGraph1, 1);
 }
 
@@ -320,8 +322,8 @@ void TfrmMain::VTolmAppInfo1OwnerFirstShow(TObject*) {
         1;
     sgrResult->verticalHeader()->setDefaultSectionSize(rowHeight);
     sgrResult->horizontalHeader()->setFixedHeight(rowHeight);
-    const int gridWidth = 60 * kCellGridColumns + 2 * sgrResult->frameWidth();
-    sgrResult->setFixedSize(gridWidth, rowHeight * kGridRows + 2 * sgrResult->frameWidth());
+    gridRowHeight_ = rowHeight;
+    FitCellGrid();
 }
 
 void TfrmMain::FormShow(TObject*) {

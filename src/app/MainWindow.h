@@ -33,6 +33,7 @@ namespace celdara {
 
 class PortComboBox;
 class SerialModemPort;
+class TRadioPanelView;
 class TStatusPanel;
 class TLyrComm32;
 class TTimer;
@@ -69,6 +70,7 @@ public:
     QLabel* Image1 = nullptr;
     QLabel* lblSpeed = nullptr;
     QTableWidget* sgrResult = nullptr;
+    TRadioPanelView* radioPanel = nullptr;
     QGroupBox* rgpOperators = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     TStatusPanel* StatusPanels[3] = {};
@@ -79,6 +81,8 @@ public:
     QAction* mnuLogToFile = nullptr;
     QAction* mnuStopLog = nullptr;
     QActionGroup* speedGroup = nullptr;
+    // The history graph's context menu: what it draws.
+    QActionGroup* graphGroup = nullptr;
 
     ModemMonitor& Monitor() { return *monitor_; }
 
@@ -94,6 +98,9 @@ public:
     // Where the help document is: the working folder's doc/, the installed copy, or the
     // source tree's. Empty when none exists.
     static QString FindHelpDocument();
+
+    // What the history graph draws; the choice is stored in the settings.
+    TGraphSeries GraphSeries() const { return graphSeries_; }
 
     // The signal history as a table (time, level) and the graph as a PNG image; false with
     // the reason in `error`.
@@ -115,7 +122,9 @@ public:
     void AddString(const std::string& text, int kind) override;
     void SetStatusPanel(int panel, const std::string& text) override;
     void SetGraphValue(int value) override;
-    void SetCellRow(int row, const TCellRowTexts& texts) override;
+    void SetGraphSample(const TGraphSample& sample) override;
+    void SetCellGrid(const TCellGrid& grid) override;
+    void SetRadioPanel(const TRadioPanel& panel) override;
     void SetConnectionLabel(const std::string& text) override;
     void SetOperatorGroupEnabled(bool enabled) override;
     void SetOperatorItems(const std::vector<std::string>& items) override;
@@ -136,6 +145,13 @@ private:
     void CreateGraph(QVBoxLayout* layout);
     void CreateSpeedRow(QVBoxLayout* layout);
     void CreateCellsAndOperators(QVBoxLayout* layout);
+    void CreateRadioPanel(QVBoxLayout* layout);
+    void CreateGraphMenu();
+    void SelectGraphSeries(TGraphSeries series);
+    void mnuGraphClick(TGraphSeries series);
+    void RestoreGraphSeries();
+    // The grid as wide as its columns, once the row height is known.
+    void FitCellGrid();
     void CreateStatusBar(QVBoxLayout* layout);
     int DefaultWidth() const;
 
@@ -170,9 +186,12 @@ private:
     // The port outlives the monitor that reports through it.
     std::unique_ptr<SerialModemPort> port_;
     std::unique_ptr<ModemMonitor> monitor_;
+    TGraphSeries graphSeries_ = TGraphSeries::Level;
+    int gridRowHeight_ = 0;
     QButtonGroup* operatorButtons_ = nullptr;
     bool shown_ = false;
-    // What the graph was given, with the times, for saving the history.
+    // What the graph was given, with the times, for saving the history and for drawing it
+    // again as another series.
     TSignalHistory signalHistory_{widgets::kHistoryCapacity};
     TRecordFile log_;
     // The ports the box offers, kept current by udev's monitor when there is one. The

@@ -36,15 +36,7 @@ void TfrmMain::ShowStatusMessage(const std::string& text, int ms) {
 }
 
 void TfrmMain::SetGraphValue(int value) {
-    rkwXPGraph1->SetUsageValue(value);
-    signalHistory_.Add(std::chrono::system_clock::now(), value);
-}
-
-void TfrmMain::SetCellRow(int row, const TCellRowTexts& texts) {
-    if (row < 1 || row >= kGridRows)
-        return;
-    for (int col = 0; col < kCellGridColumns; ++col)
-        sgrResult->item(row - 1, col)->setText(QString::fromStdString(texts[col]));
+    SetGraphSample(TGraphSample{value, std::nullopt, std::nullopt});
 }
 
 void TfrmMain::SetConnectionLabel(const std::string& text) {

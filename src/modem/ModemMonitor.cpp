@@ -162,10 +162,10 @@ void ModemMonitor::CopyToShown() {
 
 void ModemMonitor::RefreshDisplay() {
     std::lock_guard lock(ShownLock_);
-    view_.SetGraphValue(GraphValueOf(ShownStatus_, LastServingChannel_));
+    view_.SetGraphSample(GraphSampleOf(ShownStatus_, LastServingChannel_));
     view_.SetStatusPanel(kPanelOperator, OperatorPanelText(ShownStatus_));
-    for (int row = 0; row < kCellRowCount; ++row)
-        view_.SetCellRow(row + 1, CellRowTexts(ShownStatus_.Cells[row]));
+    view_.SetCellGrid(CellGridOf(ShownStatus_));
+    view_.SetRadioPanel(RadioPanelOf(ShownStatus_));
     view_.SetConnectionLabel(ConnectionLabelText(ShownStatus_));
 }
 

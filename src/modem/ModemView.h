@@ -31,8 +31,13 @@ public:
 
     virtual void SetStatusPanel(int panel, const std::string& text) = 0;
     virtual void SetGraphValue(int value) = 0;
-    // Row 1..7 of the cell grid (row 0 holds the headers).
-    virtual void SetCellRow(int row, const TCellRowTexts& texts) = 0;
+    // A display refresh's value with the radio measurements a history may draw instead; a
+    // view that draws the level alone takes SetGraphValue.
+    virtual void SetGraphSample(const TGraphSample& sample) { SetGraphValue(sample.Level); }
+    // The whole cell grid: its headers follow the serving technology.
+    virtual void SetCellGrid(const TCellGrid& grid) = 0;
+    // The radio metrics panel; an empty one shows nothing.
+    virtual void SetRadioPanel(const TRadioPanel& panel) = 0;
     virtual void SetConnectionLabel(const std::string& text) = 0;
 
     virtual void SetOperatorGroupEnabled(bool enabled) = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 namespace celdara {
@@ -16,6 +17,68 @@ std::string Printf(const char* format, Args... args) {
 }
 
 constexpr int kStateUnknown = 4;
+
+// A measurement that is there and is a number.
+std::optional<double> Measured(const std::optional<double>& value) {
+    if (value && std::isfinite(*value))
+        return value;
+    return std::nullopt;
+}
+
+int LinearLevel(double dbm, double low, double high) {
+    if (!std::isfinite(dbm))
+        return 0;
+    const double level = std::round((dbm - low) * 100.0 / (high - low));
+    return static_cast<int>(std::clamp(level, 0.0, 100.0));
+}
+
+bool IsLteOrNr(TAccessTech tech) {
+    return tech == TAccessTech::Lte || tech == TAccessTech::NbIot || tech == TAccessTech::NrSa ||
+           tech == TAccessTech::NrNsa;
+}
+
+// +CSQ gave no level: not asked, or 99, which LTE modems answer.
+bool CsqUnknown(const TModemStatus& status) {
+    return !status.LevelValid || status.SignalRaw == 99;
+}
+
+// The serving measurement, the NR leg's standing in on 5G NSA when the anchor has none.
+std::optional<double> ServingMeasurement(const TRadioStatus& radio,
+                                         std::optional<double> TRadioCell::*field) {
+    if (auto value = Measured(radio.Serving.*field))
+        return value;
+    if (radio.NrLeg)
+        return Measured((*radio.NrLeg).*field);
+    return std::nullopt;
+}
+
+// Whole numbers as such, others with one decimal; "-" for no number.
+std::string NumberText(const std::optional<double>& value) {
+    if (!Measured(value))
+        return "-";
+    const double tenths = std::round(*value * 10.0) / 10.0;
+    if (tenths == std::trunc(tenths))
+        return Printf("%.0f", tenths == 0.0 ? 0.0 : tenths);
+    return Printf("%.1f", tenths);
+}
+
+std::string IntText(const std::optional<int>& value) {
+    return value ? std::to_string(*value) : "-";
+}
+
+// "1A2B (6699)"; "-" for nothing or a negative number, which no identity is.
+std::string HexDecText(const std::optional<std::int64_t>& value) {
+    if (!value || *value < 0)
+        return "-";
+    return Printf("%llX (%lld)", static_cast<unsigned long long>(*value),
+                  static_cast<long long>(*value));
+}
+
+std::optional<std::int64_t> Wide(const std::optional<int>& value) {
+    if (!value)
+        return std::nullopt;
+    return *value;
+}
 
 } // namespace
 
@@ -51,13 +114,63 @@ std::string BandOfChannel(int channel) {
     return "?";
 }
 
-int GraphValueOf(const TModemStatus& status, int& LastServingChannel) {
+TAccessTech ServingTechOf(const TModemStatus& status) {
+    return status.Radio.Tech != TAccessTech::Unknown ? status.Radio.Tech
+                                                     : status.Radio.Serving.Tech;
+}
+
+int LevelOfRsrp(double dbm) {
+    return LinearLevel(dbm, -140.0, -44.0);
+}
+
+int LevelOfRscp(double dbm) {
+    return LinearLevel(dbm, -120.0, -25.0);
+}
+
+int SignalLevelOf(const TModemStatus& status) {
+    const TAccessTech tech = ServingTechOf(status);
+    const std::optional<double> rsrp = ServingMeasurement(status.Radio, &TRadioCell::Rsrp);
+    if (rsrp && (IsLteOrNr(tech) || CsqUnknown(status)))
+        return LevelOfRsrp(*rsrp);
+    const std::optional<double> rscp = Measured(status.Radio.Serving.Rscp);
+    if (rscp && tech == TAccessTech::Umts && CsqUnknown(status))
+        return LevelOfRscp(*rscp);
+    return status.LevelValid ? status.Level : 0;
+}
+
+namespace {
+
+// The serving cell as one number; nothing when the modem names no serving cell.
+std::optional<int> ServingCellKey(const TModemStatus& status) {
     const TCellInfo& serving = status.Cells[kServingCellRow];
-    if (serving.Valid && serving.Channel != LastServingChannel) {
-        LastServingChannel = serving.Channel;
+    if (serving.Valid)
+        return serving.Channel;
+    const TRadioCell& cell = status.Radio.Serving;
+    if (!cell.Channel && !cell.PhysicalId)
+        return std::nullopt;
+    const std::uint64_t mixed =
+        (static_cast<std::uint64_t>(ServingTechOf(status)) * 0x9E3779B97F4A7C15ull) ^
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(cell.Channel.value_or(-1))) << 20) ^
+        static_cast<std::uint64_t>(static_cast<std::uint32_t>(cell.PhysicalId.value_or(-1)));
+    const std::uint64_t folded = (mixed ^ (mixed >> 30) ^ (mixed >> 60)) & 0x3FFFFFFFu;
+    return -2 - static_cast<int>(folded);
+}
+
+} // namespace
+
+int GraphValueOf(const TModemStatus& status, int& LastServingChannel) {
+    const std::optional<int> key = ServingCellKey(status);
+    if (key && *key != LastServingChannel) {
+        LastServingChannel = *key;
         return 100;
     }
-    return status.LevelValid ? status.Level : 0;
+    return SignalLevelOf(status);
+}
+
+TGraphSample GraphSampleOf(const TModemStatus& status, int& LastServingChannel) {
+    return {GraphValueOf(status, LastServingChannel),
+            ServingMeasurement(status.Radio, &TRadioCell::Rsrp),
+            ServingMeasurement(status.Radio, &TRadioCell::Sinr)};
 }
 
 std::string OperatorPanelText(const TModemStatus& status) {
@@ -80,6 +193,244 @@ TCellRowTexts CellRowTexts(const TCellInfo& cell) {
     return {Printf("%4d", cell.Channel),  BandOfChannel(cell.Channel),
             Printf("%4d%%", rssiPercent), Printf("%4d", cell.Dbm),
             Printf("%3d", cell.C1),       Printf("%3.3d %2.2d", cell.Mcc, cell.Mnc)};
+}
+
+namespace {
+
+// "B20" for LTE and UMTS, "n78" for NR, "900" for GSM; "-" without a band.
+std::string BandText(TAccessTech tech, const std::optional<int>& band) {
+    if (!band || *band <= 0)
+        return "-";
+    switch (tech) {
+    case TAccessTech::Gsm:
+        return std::to_string(*band);
+    case TAccessTech::NrSa:
+    case TAccessTech::NrNsa:
+        return "n" + std::to_string(*band);
+    default:
+        return "B" + std::to_string(*band);
+    }
+}
+
+std::string OperatorCodeText(const TRadioCell& cell) {
+    if (!cell.Mcc || !cell.Mnc || *cell.Mcc < 0 || *cell.Mnc < 0)
+        return "-";
+    return Printf("%3.3d %0*d", *cell.Mcc, cell.MncDigits == 3 ? 3 : 2, *cell.Mnc);
+}
+
+// A cell that does not say its technology has the one it is listed under.
+TAccessTech TechOf(const TRadioCell& cell, TAccessTech listed) {
+    return cell.Tech != TAccessTech::Unknown ? cell.Tech : listed;
+}
+
+std::vector<std::string> RadioRowTexts(const TRadioCell& cell, TAccessTech listed) {
+    const bool umts = listed == TAccessTech::Umts;
+    return {IntText(cell.Channel),
+            BandText(TechOf(cell, listed), cell.Band),
+            IntText(cell.PhysicalId),
+            NumberText(umts ? cell.Rscp : cell.Rsrp),
+            NumberText(umts ? cell.EcIo : cell.Rsrq),
+            umts ? OperatorCodeText(cell) : NumberText(cell.Sinr),
+            umts ? std::string() : OperatorCodeText(cell)};
+}
+
+// A GSM cell the radio status describes, in the columns of ^MONI; what it does not tell
+// (the 0..63 level, C1) stays "-".
+std::vector<std::string> GsmRowTexts(const TRadioCell& cell) {
+    const std::string band = cell.Band      ? BandText(TAccessTech::Gsm, cell.Band)
+                             : cell.Channel ? BandOfChannel(*cell.Channel)
+                                            : "-";
+    return {cell.Channel ? Printf("%4d", *cell.Channel) : "-",       band, "-",
+            Measured(cell.Rssi) ? Printf("%4.0f", *cell.Rssi) : "-", "-",  OperatorCodeText(cell)};
+}
+
+// The serving cell, the NR leg on 5G NSA, then the neighbours, each with the technology it
+// is listed under: the anchor and the neighbours of 5G NSA are LTE cells.
+std::vector<std::pair<const TRadioCell*, TAccessTech>> ListedCells(const TRadioStatus& radio,
+                                                                   TAccessTech tech) {
+    const TAccessTech cells = tech == TAccessTech::NrNsa ? TAccessTech::Lte : tech;
+    std::vector<std::pair<const TRadioCell*, TAccessTech>> listed{{&radio.Serving, cells}};
+    if (radio.NrLeg)
+        listed.emplace_back(&*radio.NrLeg, TAccessTech::NrNsa);
+    for (const TRadioCell& neighbour : radio.Neighbours)
+        listed.emplace_back(&neighbour, cells);
+    return listed;
+}
+
+bool AnyGsmCellValid(const TModemStatus& status) {
+    return std::any_of(status.Cells.begin(), status.Cells.end(),
+                       [](const TCellInfo& cell) { return cell.Valid; });
+}
+
+TCellGrid MoniGrid(const TModemStatus& status) {
+    const TCellRowTexts& headers = CellGridHeaders();
+    TCellGrid grid{{headers.begin(), headers.end()}, {}};
+    for (const TCellInfo& cell : status.Cells) {
+        const TCellRowTexts row = CellRowTexts(cell);
+        grid.Rows.emplace_back(row.begin(), row.end());
+    }
+    return grid;
+}
+
+} // namespace
+
+TCellGrid CellGridOf(const TModemStatus& status) {
+    const TAccessTech tech = ServingTechOf(status);
+    const bool gsm = tech == TAccessTech::Gsm || tech == TAccessTech::Unknown;
+    if (tech == TAccessTech::Unknown || (gsm && AnyGsmCellValid(status)))
+        return MoniGrid(status);
+    TCellGrid grid;
+    if (gsm)
+        grid.Headers.assign(CellGridHeaders().begin(), CellGridHeaders().end());
+    else if (tech == TAccessTech::Umts)
+        grid.Headers = {"channel", "band", "PSC", "RSCP", "Ec/Io", "MCC MNC"};
+    else
+        grid.Headers = {"channel", "band", "PCI", "RSRP", "RSRQ", "SINR", "MCC MNC"};
+    const auto cells = ListedCells(status.Radio, tech);
+    for (std::size_t row = 0; row < static_cast<std::size_t>(kCellRowCount); ++row) {
+        std::vector<std::string> texts(grid.Headers.size(), "-");
+        if (row < cells.size() && *cells[row].first != TRadioCell{}) {
+            const TRadioCell& cell = *cells[row].first;
+            texts = gsm ? GsmRowTexts(cell) : RadioRowTexts(cell, cells[row].second);
+            texts.resize(grid.Headers.size());
+        }
+        grid.Rows.push_back(std::move(texts));
+    }
+    return grid;
+}
+
+const char* QualityWord(TQuality quality) {
+    switch (quality) {
+    case TQuality::Excellent:
+        return "excellent";
+    case TQuality::Good:
+        return "good";
+    case TQuality::Fair:
+        return "fair";
+    case TQuality::Poor:
+        return "poor";
+    case TQuality::Unknown:
+        break;
+    }
+    return "";
+}
+
+namespace {
+
+TQuality Graded(double value, double excellent, double good, double fair) {
+    if (value >= excellent)
+        return TQuality::Excellent;
+    if (value >= good)
+        return TQuality::Good;
+    if (value >= fair)
+        return TQuality::Fair;
+    return TQuality::Poor;
+}
+
+} // namespace
+
+TQuality QualityOf(TMetric metric, double value) {
+    if (!std::isfinite(value))
+        return TQuality::Unknown;
+    switch (metric) {
+    case TMetric::Rsrp:
+        return Graded(value, -80, -90, -100);
+    case TMetric::Rsrq:
+        return Graded(value, -10, -15, -20);
+    case TMetric::Sinr:
+        // The borders of SINR belong to the word below them.
+        if (value > 20)
+            return TQuality::Excellent;
+        return value >= 13 ? TQuality::Good : value > 0 ? TQuality::Fair : TQuality::Poor;
+    case TMetric::Rscp:
+    case TMetric::Rssi:
+        return Graded(value, -70, -85, -100);
+    case TMetric::EcIo:
+        return Graded(value, -6, -10, -20);
+    }
+    return TQuality::Unknown;
+}
+
+namespace {
+
+TMetricText MetricText(const std::string& prefix, TMetric metric,
+                       const std::optional<double>& value) {
+    static const char* const names[] = {"RSRP", "RSRQ", "SINR", "RSCP", "Ec/Io", "RSSI"};
+    static const char* const units[] = {"dBm", "dB", "dB", "dBm", "dB", "dBm"};
+    const auto index = static_cast<std::size_t>(metric);
+    TMetricText text{prefix + names[index], "-", "", TQuality::Unknown};
+    if (Measured(value)) {
+        text.Value = NumberText(value) + " " + units[index];
+        text.Level = QualityOf(metric, *value);
+        text.Quality = QualityWord(text.Level);
+    }
+    return text;
+}
+
+void AddLteMetrics(TRadioPanel& panel, const std::string& prefix, const TRadioCell& cell) {
+    panel.Metrics.push_back(MetricText(prefix, TMetric::Rsrp, cell.Rsrp));
+    panel.Metrics.push_back(MetricText(prefix, TMetric::Rsrq, cell.Rsrq));
+    panel.Metrics.push_back(MetricText(prefix, TMetric::Sinr, cell.Sinr));
+}
+
+std::string TechnologyText(const TModemStatus& status, TAccessTech tech) {
+    const TRadioCell& serving = status.Radio.Serving;
+    // The serving cell of 5G NSA is its LTE anchor.
+    std::string band = BandText(tech == TAccessTech::NrNsa ? TAccessTech::Lte : tech, serving.Band);
+    if (tech == TAccessTech::Gsm && band == "-" && serving.Channel)
+        band = BandOfChannel(*serving.Channel);
+    const std::string own = band == "-" || band == "?" ? "" : " " + band;
+    if (tech != TAccessTech::NrNsa)
+        return AccessTechName(tech) + own;
+    const TRadioCell nr = status.Radio.NrLeg.value_or(TRadioCell{});
+    const std::string nrBand = BandText(TAccessTech::NrNsa, nr.Band);
+    return std::string("5G NSA") + (nrBand == "-" ? "" : " " + nrBand) + " + LTE" + own;
+}
+
+void AddLteIdentity(TRadioPanel& panel, const TModemStatus& status, TAccessTech tech) {
+    TRadioCell serving = status.Radio.Serving;
+    panel.Identity.emplace_back("TAC", HexDecText(Wide(serving.AreaCode)));
+    panel.Identity.emplace_back("Cell ID", HexDecText(serving.CellId));
+    if (tech != TAccessTech::NrSa) {
+        // The anchor of 5G NSA and NB-IoT name their cells as LTE does.
+        serving.Tech = TAccessTech::Lte;
+        const std::optional<std::int64_t> enb = ENodeBOf(serving);
+        panel.Identity.emplace_back("eNodeB", enb && *enb >= 0 ? std::to_string(*enb) : "-");
+    }
+    panel.Identity.emplace_back("PCI", IntText(serving.PhysicalId));
+    if (tech == TAccessTech::NrNsa)
+        panel.Identity.emplace_back("NR PCI",
+                                    IntText(status.Radio.NrLeg.value_or(TRadioCell{}).PhysicalId));
+}
+
+} // namespace
+
+TRadioPanel RadioPanelOf(const TModemStatus& status) {
+    const TAccessTech tech = ServingTechOf(status);
+    TRadioPanel panel;
+    // GSM told by ^MONI alone has its grid; only a GSM cell of the radio status has a panel.
+    if (tech == TAccessTech::Unknown ||
+        (tech == TAccessTech::Gsm && status.Radio.Serving == TRadioCell{}))
+        return panel;
+    panel.Technology = TechnologyText(status, tech);
+    const TRadioCell& serving = status.Radio.Serving;
+    if (tech == TAccessTech::Umts) {
+        panel.Metrics.push_back(MetricText("", TMetric::Rscp, serving.Rscp));
+        panel.Metrics.push_back(MetricText("", TMetric::EcIo, serving.EcIo));
+        panel.Identity = {{"LAC", HexDecText(Wide(serving.AreaCode))},
+                          {"Cell ID", HexDecText(serving.CellId)},
+                          {"PSC", IntText(serving.PhysicalId)}};
+    } else if (tech == TAccessTech::Gsm) {
+        panel.Metrics.push_back(MetricText("", TMetric::Rssi, serving.Rssi));
+        panel.Identity = {{"LAC", HexDecText(Wide(serving.AreaCode))},
+                          {"CI", HexDecText(serving.CellId)}};
+    } else {
+        AddLteMetrics(panel, "", serving);
+        if (tech == TAccessTech::NrNsa)
+            AddLteMetrics(panel, "NR ", status.Radio.NrLeg.value_or(TRadioCell{}));
+        AddLteIdentity(panel, status, tech);
+    }
+    return panel;
 }
 
 std::string ConnectionLabelText(const TModemStatus& status) {

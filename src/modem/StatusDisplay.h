@@ -1,12 +1,15 @@
 // How a status record is shown: the graph value, the operator panel of the status bar, the
-// rows of the cell grid and the connection label. Plain functions, so the window only has
-// to copy their results into its controls.
+// cell grid, the radio metrics panel and the connection label. Plain functions, so the window
+// only has to copy their results into its controls.
 #pragma once
 
 #include "modem/ModemStatus.h"
 
 #include <array>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace celdara {
 
@@ -19,10 +22,37 @@ const TCellRowTexts& CellGridHeaders();
 // "900", "1800" or "?".
 std::string BandOfChannel(int channel);
 
-// The value for the graph. A serving cell whose channel differs from LastServingChannel
-// shows as a full-height spike (100) once and becomes the last channel; otherwise the
-// signal level, or 0 when there is none.
+// The technology the modem serves on: the radio status's, else its serving cell's; Unknown
+// for a modem that tells only of GSM through +CSQ and ^MONI.
+TAccessTech ServingTechOf(const TModemStatus& status);
+
+// The receive levels on the 0..100 scale of the bar. RSRP spans -140..-44 dBm and RSCP
+// -120..-25 dBm, the ranges the +CESQ scales of 27.007 report; beyond them the level is
+// clamped. A value that is no number gives 0.
+int LevelOfRsrp(double dbm);
+int LevelOfRscp(double dbm);
+
+// The signal level of the bar and the history, 0..100. On LTE and NR, or when +CSQ knew no
+// level (99), the RSRP; on UMTS with +CSQ at 99 the RSCP; otherwise the +CSQ level as it
+// always was, or 0 when there is none.
+int SignalLevelOf(const TModemStatus& status);
+
+// The value for the graph. A serving cell that differs from LastServingChannel shows as a
+// full-height spike (100) once and becomes the last one; otherwise SignalLevelOf. A GSM
+// cell of ^MONI is its channel; a radio cell is a negative number made of its technology,
+// channel and physical id (-1, the start, is never one).
 int GraphValueOf(const TModemStatus& status, int& LastServingChannel);
+
+// What one display refresh gives the history: the graph value and the serving cell's RSRP
+// and SINR (the LTE anchor's on 5G NSA, the NR leg's when the anchor has none).
+struct TGraphSample {
+    int Level = 0; // GraphValueOf; below 0 for a cycle without a value
+    std::optional<double> Rsrp;
+    std::optional<double> Sinr;
+
+    bool operator==(const TGraphSample&) const = default;
+};
+TGraphSample GraphSampleOf(const TModemStatus& status, int& LastServingChannel);
 
 // The +CREG state 0..5 in words ("registered, home network"); empty for any other value.
 const char* RegistrationStateText(int state);
@@ -32,6 +62,62 @@ std::string OperatorPanelText(const TModemStatus& status);
 
 // The six texts of a grid row; "-" in every column for an invalid cell.
 TCellRowTexts CellRowTexts(const TCellInfo& cell);
+
+// The grid of the serving cell and its neighbours as the serving technology measures them:
+// without a radio technology, and on GSM, the six columns of ^MONI (CellGridHeaders,
+// CellRowTexts); on LTE and NR channel, band, PCI, RSRP, RSRQ, SINR and MCC MNC; on UMTS
+// channel, band, PSC, RSCP, Ec/Io and MCC MNC. Always kCellRowCount rows as wide as the
+// headers, "-" where nothing is known.
+struct TCellGrid {
+    std::vector<std::string> Headers;
+    std::vector<std::vector<std::string>> Rows;
+
+    bool operator==(const TCellGrid&) const = default;
+};
+TCellGrid CellGridOf(const TModemStatus& status);
+
+// How good a measurement is; Unknown for a value not measured.
+enum class TQuality { Unknown, Poor, Fair, Good, Excellent };
+
+// "excellent", "good", "fair", "poor"; empty for Unknown.
+const char* QualityWord(TQuality quality);
+
+enum class TMetric { Rsrp, Rsrq, Sinr, Rscp, EcIo, Rssi };
+
+// The borders, in dBm or dB, each the lowest value of its word:
+//   RSRP  excellent >= -80, good >= -90, fair >= -100, else poor;
+//   RSRQ  excellent >= -10, good >= -15, fair >= -20, else poor;
+//   SINR  excellent > 20, good >= 13, fair > 0, else poor;
+//   RSCP  excellent >= -70, good >= -85, fair >= -100, else poor;
+//   Ec/Io excellent >= -6, good >= -10, fair >= -20, else poor;
+//   RSSI (GSM) excellent >= -70, good >= -85, fair >= -100, else poor.
+// Unknown for a value that is no number.
+TQuality QualityOf(TMetric metric, double value);
+
+// One line of the metrics panel: "RSRP", "-95 dBm", "fair".
+struct TMetricText {
+    std::string Name;
+    std::string Value;   // "-" when not measured
+    std::string Quality; // QualityWord(Level)
+    TQuality Level = TQuality::Unknown;
+
+    bool operator==(const TMetricText&) const = default;
+};
+
+// The radio metrics panel: the technology with its band ("LTE B20", "5G NSA n78 + LTE B3"),
+// the serving cell's measurements (on 5G NSA the anchor's, then the NR leg's as "NR RSRP"
+// ...), and the cell's identity (TAC and cell identity in hex and decimal, eNodeB, PCI; LAC,
+// cell identity and PSC on UMTS; LAC and CI on GSM). All empty for a status without a radio
+// technology: a ^MONI modem shows no panel.
+struct TRadioPanel {
+    std::string Technology;
+    std::vector<TMetricText> Metrics;
+    std::vector<std::pair<std::string, std::string>> Identity;
+
+    bool Empty() const { return Technology.empty(); }
+    bool operator==(const TRadioPanel&) const = default;
+};
+TRadioPanel RadioPanelOf(const TModemStatus& status);
 
 // "Ring, ring", "Call in progress" or empty.
 std::string ConnectionLabelText(const TModemStatus& status);

@@ -39,7 +39,8 @@ public:
     void AddString(const std::string&, int) override {}
     void SetStatusPanel(int, const std::string&) override {}
     void SetGraphValue(int) override {}
-    void SetCellRow(int, const TCellRowTexts&) override {}
+    void SetCellGrid(const TCellGrid&) override {}
+    void SetRadioPanel(const TRadioPanel&) override {}
     void SetConnectionLabel(const std::string&) override {}
     void SetOperatorGroupEnabled(bool) override {}
     void SetOperatorItems(const std::vector<std::string>&) override {}

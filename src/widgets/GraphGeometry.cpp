@@ -88,6 +88,12 @@ void GraphHistory::Sample(int value) {
     scrollOffset_ = (scrollOffset_ + 1) % kScrollWrap;
 }
 
+void GraphHistory::Assign(const std::vector<int>& values) {
+    const std::size_t skip =
+        values.size() > kHistoryCapacity ? values.size() - kHistoryCapacity : 0;
+    values_.assign(values.begin() + static_cast<std::ptrdiff_t>(skip), values.end());
+}
+
 void RunningMean::Add(int value) {
     // Zeros before the first non-zero value are not counted: a modem that has not answered
     // yet should not drag the average down.

@@ -83,6 +83,9 @@ class GraphHistory {
 public:
     // Drops the oldest value when the history is full, appends the value, scrolls by one.
     void Sample(int value);
+    // Takes these values instead, the newest of at most kHistoryCapacity; the grid stays
+    // where it is.
+    void Assign(const std::vector<int>& values);
 
     const std::deque<int>& Values() const { return values_; }
     int ScrollOffset() const { return scrollOffset_; }

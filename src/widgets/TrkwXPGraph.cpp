@@ -162,6 +162,18 @@ void TrkwXPGraph::SetMaxValue(int value) {
     maxValue_ = value;
 }
 
+void TrkwXPGraph::SetValueOffset(int offset) {
+    valueOffset_ = offset;
+    usageSurface_->update();
+}
+
+void TrkwXPGraph::ReplaceHistory(const std::vector<int>& values) {
+    history_.Assign(values);
+    usageValue_ = values.empty() ? 0 : std::clamp(values.back(), 0, std::max(maxValue_, 0));
+    usageSurface_->update();
+    historySurface_->update();
+}
+
 void TrkwXPGraph::SetColorHalf(const QColor& color) {
     colorHalf_ = color;
     Refresh();
@@ -282,7 +294,8 @@ void TrkwXPGraph::PaintUsage(TrkwShape& shape, QPainter& p) {
     const int h = shape.height();
     p.fillRect(0, 0, w, h, shape.Brush());
 
-    const QString text = QString::fromStdString(UsageText(usageValue_, usageLabel_.toStdString()));
+    const QString text =
+        QString::fromStdString(UsageText(usageValue_ + valueOffset_, usageLabel_.toStdString()));
     const QFontMetrics fm(graphFont_);
     const UsageBarGeometry bar =
         ComputeUsageBar(w, h, fm.horizontalAdvance(text), fm.height(), usageValue_, maxValue_);

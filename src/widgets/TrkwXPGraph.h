@@ -69,6 +69,11 @@ public:
     int MaxValue() const { return maxValue_; }
     void SetMaxValue(int value);
 
+    // What the bar's text adds to the value: a scale that starts below zero (dBm) is drawn
+    // from 0 and written as the value it stands for.
+    int ValueOffset() const { return valueOffset_; }
+    void SetValueOffset(int offset);
+
     QColor ColorHalf() const { return colorHalf_; }
     void SetColorHalf(const QColor& color);
     QColor Color75() const { return color75_; }
@@ -98,6 +103,9 @@ public:
     void Refresh();
 
     const GraphHistory& History() const { return history_; }
+    // Draws these values instead of the history so far, the last one as the current value;
+    // no sample is taken.
+    void ReplaceHistory(const std::vector<int>& values);
     const RunningMean& Mean() const { return mean_; }
     // The statistics line as last set (empty until the first refresh with DisplayStat).
     QString StatisticsText() const;
@@ -134,6 +142,7 @@ private:
     QFont graphFont_;
     QColor graphFontColor_{0, 255, 0};
     int maxValue_ = 100;
+    int valueOffset_ = 0;
     QColor colorHalf_{0, 255, 0};
     QColor color75_{255, 247, 9};
     QColor colorMax_{225, 0, 0};

@@ -139,7 +139,17 @@ public:
     }
     void SetStatusPanel(int panel, const std::string& text) override { panels[panel] = text; }
     void SetGraphValue(int value) override { graph.push_back(value); }
-    void SetCellRow(int row, const TCellRowTexts& texts) override { rows[row] = texts; }
+    // Rows 1..7 as the window numbers them, row 0 being the headers.
+    void SetCellGrid(const TCellGrid& cellGrid) override {
+        grid = cellGrid;
+        for (std::size_t row = 0; row < cellGrid.Rows.size(); ++row) {
+            TCellRowTexts texts;
+            std::copy_n(cellGrid.Rows[row].begin(),
+                        std::min(texts.size(), cellGrid.Rows[row].size()), texts.begin());
+            rows[static_cast<int>(row) + 1] = texts;
+        }
+    }
+    void SetRadioPanel(const TRadioPanel& panel) override { radioPanel = panel; }
     void SetConnectionLabel(const std::string& text) override { connection = text; }
     void SetOperatorGroupEnabled(bool enabled) override { operatorsEnabled = enabled; }
     void SetOperatorItems(const std::vector<std::string>& items) override { operatorItems = items; }
@@ -159,6 +169,8 @@ public:
     std::map<int, std::string> panels;
     std::vector<int> graph;
     std::map<int, TCellRowTexts> rows;
+    TCellGrid grid;
+    TRadioPanel radioPanel;
     std::string connection;
     bool operatorsEnabled = false;
     std::vector<std::string> operatorItems;

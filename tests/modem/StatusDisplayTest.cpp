@@ -3,9 +3,120 @@
 #include "modem/ReplyParsers.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace celdara {
 namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+TModemStatus LteStatus(TAccessTech tech = TAccessTech::Lte) {
+    TModemStatus s;
+    s.Radio.Tech = tech;
+    TRadioCell& cell = s.Radio.Serving;
+    cell.Tech = TAccessTech::Lte;
+    cell.Channel = 6300;
+    cell.Band = 20;
+    cell.PhysicalId = 123;
+    cell.AreaCode = 0x1A2B;
+    cell.CellId = 0x1A2B3C4;
+    cell.Mcc = 230;
+    cell.Mnc = 3;
+    cell.Rsrp = -95;
+    cell.Rsrq = -10.5;
+    cell.Sinr = 13;
+    return s;
+}
+
+TRadioCell NrLeg() {
+    TRadioCell nr;
+    nr.Tech = TAccessTech::NrNsa;
+    nr.Channel = 636666;
+    nr.Band = 78;
+    nr.PhysicalId = 501;
+    nr.Rsrp = -79.5;
+    nr.Rsrq = -11;
+    nr.Sinr = 21;
+    return nr;
+}
+
+TModemStatus UmtsStatus() {
+    TModemStatus s;
+    s.Radio.Tech = TAccessTech::Umts;
+    TRadioCell& cell = s.Radio.Serving;
+    cell.Tech = TAccessTech::Umts;
+    cell.Channel = 10563;
+    cell.Band = 1;
+    cell.PhysicalId = 271;
+    cell.AreaCode = 0xB3F1;
+    cell.CellId = 0x2E1F07;
+    cell.Mcc = 230;
+    cell.Mnc = 1;
+    cell.Rscp = -85;
+    cell.EcIo = -6.5;
+    return s;
+}
+
+TModemStatus MoniStatus() {
+    TModemStatus s;
+    ParseSignalQuality("+CSQ: 16,0", s);
+    ParseServingCell("23 35 -76 230 01 a b c d e f 31", s);
+    ParseNeighbourCell("60 28 -83 230 03 5 22", 0, s);
+    return s;
+}
+
+TEST(SignalLevelTest, MapsRsrpAndRscpLinearlyAndClamps) {
+    const struct {
+        const char* name;
+        int (*map)(double);
+        double dbm;
+        int level;
+    } cases[] = {
+        {"rsrp floor", LevelOfRsrp, -140, 0},    {"rsrp top", LevelOfRsrp, -44, 100},
+        {"rsrp middle", LevelOfRsrp, -92, 50},   {"rsrp below", LevelOfRsrp, -160, 0},
+        {"rsrp above", LevelOfRsrp, -20, 100},   {"rsrp no number", LevelOfRsrp, kNaN, 0},
+        {"rscp floor", LevelOfRscp, -120, 0},    {"rscp top", LevelOfRscp, -25, 100},
+        {"rscp middle", LevelOfRscp, -72.5, 50}, {"rscp below", LevelOfRscp, -130, 0},
+        {"rscp above", LevelOfRscp, 0, 100},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.map(c.dbm), c.level) << c.name;
+}
+
+TEST(SignalLevelTest, ChoosesTheMeasurementTheTechnologyHas) {
+    const auto csq = [](TModemStatus s, const char* line) {
+        ParseSignalQuality(line, s);
+        return s;
+    };
+    TModemStatus lteNoRsrp = csq(LteStatus(), "+CSQ: 13,99");
+    lteNoRsrp.Radio.Serving.Rsrp.reset();
+    TModemStatus unknownTech;
+    unknownTech.Radio.Serving.Rsrp = -44;
+    TModemStatus nsaLegOnly = LteStatus(TAccessTech::NrNsa);
+    nsaLegOnly.Radio.Serving.Rsrp.reset();
+    nsaLegOnly.Radio.NrLeg = NrLeg();
+    nsaLegOnly.Radio.NrLeg->Rsrp = -116;
+    TModemStatus lteNaN = csq(LteStatus(), "+CSQ: 16,0");
+    lteNaN.Radio.Serving.Rsrp = kNaN;
+    const struct {
+        const char* name;
+        TModemStatus status;
+        int level;
+    } cases[] = {
+        {"GSM keeps the +CSQ level", MoniStatus(), 50},
+        {"LTE takes the RSRP over +CSQ", csq(LteStatus(), "+CSQ: 31,0"), 47},
+        {"+CSQ 99 on LTE takes the RSRP", csq(LteStatus(), "+CSQ: 99,99"), 47},
+        {"LTE without RSRP keeps +CSQ", lteNoRsrp, 40},
+        {"no technology, +CSQ never asked: the RSRP", unknownTech, 100},
+        {"UMTS with a +CSQ level keeps it", csq(UmtsStatus(), "+CSQ: 16,0"), 50},
+        {"UMTS with +CSQ 99 takes the RSCP", csq(UmtsStatus(), "+CSQ: 99,99"), 37},
+        {"5G NSA without anchor RSRP takes the leg's", nsaLegOnly, 25},
+        {"an RSRP that is no number is none", lteNaN, 50},
+        {"nothing at all", TModemStatus{}, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SignalLevelOf(c.status), c.level) << c.name;
+}
 
 TEST(BandOfChannelTest, NamesTheGsmBands) {
     const std::pair<int, const char*> cases[] = {
@@ -28,6 +139,37 @@ TEST(GraphValueTest, ANewServingCellSpikesOnceThenTheLevelShows) {
     ParseServingCell("700 35 -76 230 01 a b c d e f 31", s);
     EXPECT_EQ(GraphValueOf(s, last), 100);
     EXPECT_EQ(last, 700);
+}
+
+TEST(GraphValueTest, ARadioCellSpikesWhenItsChannelOrPciChanges) {
+    int last = -1;
+    TModemStatus s = LteStatus();
+    s.Radio.Serving.Rsrp = -92;
+    EXPECT_EQ(GraphValueOf(s, last), 100);
+    EXPECT_LT(last, -1);
+    EXPECT_EQ(GraphValueOf(s, last), 50);
+    s.Radio.Serving.PhysicalId = 124;
+    EXPECT_EQ(GraphValueOf(s, last), 100);
+    EXPECT_EQ(GraphValueOf(s, last), 50);
+    s.Radio.Serving.Channel = 1300;
+    EXPECT_EQ(GraphValueOf(s, last), 100);
+    EXPECT_EQ(GraphValueOf(s, last), 50);
+    // The same numbers on another technology are another cell.
+    s.Radio.Tech = TAccessTech::NrSa;
+    EXPECT_EQ(GraphValueOf(s, last), 100);
+}
+
+TEST(GraphValueTest, TheSampleCarriesTheServingRsrpAndSinr) {
+    int last = -1;
+    TModemStatus s = LteStatus(TAccessTech::NrNsa);
+    s.Radio.NrLeg = NrLeg();
+    s.Radio.Serving.Sinr.reset();
+    GraphSampleOf(s, last);
+    const TGraphSample sample = GraphSampleOf(s, last);
+    EXPECT_EQ(sample.Level, LevelOfRsrp(-95));
+    EXPECT_EQ(sample.Rsrp, -95);
+    EXPECT_EQ(sample.Sinr, 21); // the NR leg's, the anchor has none
+    EXPECT_EQ(GraphSampleOf(MoniStatus(), last), (TGraphSample{100, {}, {}}));
 }
 
 TEST(GraphValueTest, NoLevelAndNoNewCellGivesZero) {
@@ -89,6 +231,191 @@ TEST(CellRowTextsTest, AnInvalidCellShowsDashes) {
     TModemStatus s;
     ParseNeighbourCell("x 28 -83 230 03 5 22", 0, s);
     EXPECT_EQ(CellRowTexts(s.Cells[1]), (TCellRowTexts{"-", "-", "-", "-", "-", "-"}));
+}
+
+TEST(QualityTest, BordersBelongToTheirWords) {
+    using Q = TQuality;
+    using M = TMetric;
+    const struct {
+        M metric;
+        double value;
+        Q quality;
+    } cases[] = {
+        {M::Rsrp, -80, Q::Excellent},  {M::Rsrp, -80.5, Q::Good},    {M::Rsrp, -90, Q::Good},
+        {M::Rsrp, -90.5, Q::Fair},     {M::Rsrp, -100, Q::Fair},     {M::Rsrp, -100.5, Q::Poor},
+        {M::Rsrq, -10, Q::Excellent},  {M::Rsrq, -10.5, Q::Good},    {M::Rsrq, -15, Q::Good},
+        {M::Rsrq, -15.5, Q::Fair},     {M::Rsrq, -20, Q::Fair},      {M::Rsrq, -20.5, Q::Poor},
+        {M::Sinr, 20.5, Q::Excellent}, {M::Sinr, 20, Q::Good},       {M::Sinr, 13, Q::Good},
+        {M::Sinr, 12.5, Q::Fair},      {M::Sinr, 0.5, Q::Fair},      {M::Sinr, 0, Q::Poor},
+        {M::Rscp, -70, Q::Excellent},  {M::Rscp, -70.5, Q::Good},    {M::Rscp, -85, Q::Good},
+        {M::Rscp, -100, Q::Fair},      {M::Rscp, -101, Q::Poor},     {M::EcIo, -6, Q::Excellent},
+        {M::EcIo, -6.5, Q::Good},      {M::EcIo, -10, Q::Good},      {M::EcIo, -20, Q::Fair},
+        {M::EcIo, -21, Q::Poor},       {M::Rssi, -70, Q::Excellent}, {M::Rssi, -86, Q::Fair},
+        {M::Rssi, -101, Q::Poor},      {M::Rsrp, kNaN, Q::Unknown},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(QualityOf(c.metric, c.value), c.quality)
+            << static_cast<int>(c.metric) << " " << c.value;
+}
+
+using TIdentity = std::vector<std::pair<std::string, std::string>>;
+
+TEST(RadioPanelTest, LteShowsBandMetricsAndIdentity) {
+    const TRadioPanel panel = RadioPanelOf(LteStatus());
+    EXPECT_EQ(panel.Technology, "LTE B20");
+    EXPECT_EQ(panel.Metrics, (std::vector<TMetricText>{
+                                 {"RSRP", "-95 dBm", "fair", TQuality::Fair},
+                                 {"RSRQ", "-10.5 dB", "good", TQuality::Good},
+                                 {"SINR", "13 dB", "good", TQuality::Good},
+                             }));
+    EXPECT_EQ(panel.Identity, (TIdentity{{"TAC", "1A2B (6699)"},
+                                         {"Cell ID", "1A2B3C4 (27440068)"},
+                                         {"eNodeB", "107187"},
+                                         {"PCI", "123"}}));
+}
+
+TEST(RadioPanelTest, FiveGNsaShowsTheAnchorAndTheNrLeg) {
+    TModemStatus s = LteStatus(TAccessTech::NrNsa);
+    s.Radio.Serving.Band = 3;
+    s.Radio.NrLeg = NrLeg();
+    const TRadioPanel panel = RadioPanelOf(s);
+    EXPECT_EQ(panel.Technology, "5G NSA n78 + LTE B3");
+    ASSERT_EQ(panel.Metrics.size(), 6u);
+    EXPECT_EQ(panel.Metrics[0], (TMetricText{"RSRP", "-95 dBm", "fair", TQuality::Fair}));
+    EXPECT_EQ(panel.Metrics[3],
+              (TMetricText{"NR RSRP", "-79.5 dBm", "excellent", TQuality::Excellent}));
+    EXPECT_EQ(panel.Metrics[4], (TMetricText{"NR RSRQ", "-11 dB", "good", TQuality::Good}));
+    EXPECT_EQ(panel.Metrics[5],
+              (TMetricText{"NR SINR", "21 dB", "excellent", TQuality::Excellent}));
+    EXPECT_EQ(panel.Identity.back(), (std::pair<std::string, std::string>{"NR PCI", "501"}));
+    EXPECT_EQ(panel.Identity[2].second, "107187");
+}
+
+TEST(RadioPanelTest, UmtsShowsRscpAndEcIoWithItsIdentity) {
+    const TRadioPanel panel = RadioPanelOf(UmtsStatus());
+    EXPECT_EQ(panel.Technology, "UMTS B1");
+    EXPECT_EQ(panel.Metrics, (std::vector<TMetricText>{
+                                 {"RSCP", "-85 dBm", "good", TQuality::Good},
+                                 {"Ec/Io", "-6.5 dB", "good", TQuality::Good},
+                             }));
+    EXPECT_EQ(
+        panel.Identity,
+        (TIdentity{{"LAC", "B3F1 (46065)"}, {"Cell ID", "2E1F07 (3022599)"}, {"PSC", "271"}}));
+}
+
+TEST(RadioPanelTest, WhatIsNotKnownShowsADash) {
+    TModemStatus s;
+    s.Radio.Tech = TAccessTech::NrNsa;
+    s.Radio.Serving.Rsrp = kNaN;
+    s.Radio.Serving.AreaCode = -5;
+    const TRadioPanel panel = RadioPanelOf(s);
+    EXPECT_EQ(panel.Technology, "5G NSA + LTE");
+    ASSERT_EQ(panel.Metrics.size(), 6u);
+    for (const TMetricText& metric : panel.Metrics) {
+        EXPECT_EQ(metric.Value, "-") << metric.Name;
+        EXPECT_EQ(metric.Quality, "") << metric.Name;
+        EXPECT_EQ(metric.Level, TQuality::Unknown) << metric.Name;
+    }
+    for (const auto& [name, value] : panel.Identity)
+        EXPECT_EQ(value, "-") << name;
+}
+
+TEST(RadioPanelTest, OnlyARadioTechnologyHasAPanel) {
+    TModemStatus moniWithAct = MoniStatus();
+    moniWithAct.Radio.Tech = TAccessTech::Gsm;
+    TModemStatus gsmCell;
+    gsmCell.Radio.Tech = TAccessTech::Gsm;
+    gsmCell.Radio.Serving.Channel = 700;
+    gsmCell.Radio.Serving.Rssi = -71;
+    const struct {
+        const char* name;
+        TModemStatus status;
+        std::string technology;
+        std::size_t metrics;
+    } cases[] = {
+        {"nothing", TModemStatus{}, "", 0},
+        {"^MONI alone", MoniStatus(), "", 0},
+        {"^MONI with a GSM AcT", moniWithAct, "", 0},
+        {"a GSM cell of the radio status", gsmCell, "GSM 1800", 1},
+        {"5G SA", LteStatus(TAccessTech::NrSa), "5G SA n20", 3},
+        {"NB-IoT", LteStatus(TAccessTech::NbIot), "NB-IoT B20", 3},
+    };
+    for (const auto& c : cases) {
+        const TRadioPanel panel = RadioPanelOf(c.status);
+        EXPECT_EQ(panel.Technology, c.technology) << c.name;
+        EXPECT_EQ(panel.Empty(), c.technology.empty()) << c.name;
+        EXPECT_EQ(panel.Metrics.size(), c.metrics) << c.name;
+    }
+    EXPECT_EQ(RadioPanelOf(gsmCell).Metrics[0],
+              (TMetricText{"RSSI", "-71 dBm", "good", TQuality::Good}));
+}
+
+using TRow = std::vector<std::string>;
+
+TEST(CellGridTest, GsmKeepsTheMoniColumnsAndTexts) {
+    TModemStatus withAct = MoniStatus();
+    withAct.Radio.Tech = TAccessTech::Gsm;
+    for (const TModemStatus& s : {MoniStatus(), withAct}) {
+        const TCellGrid grid = CellGridOf(s);
+        EXPECT_EQ(grid.Headers, (TRow{"channel", "band", "rssi", "dBm", "C1", "MCC MNC"}));
+        ASSERT_EQ(grid.Rows.size(), static_cast<std::size_t>(kCellRowCount));
+        EXPECT_EQ(grid.Rows[0], (TRow{"  23", "900", "  54%", " -76", " 31", "230 01"}));
+        EXPECT_EQ(grid.Rows[1], (TRow{"  60", "900", "  43%", " -83", " 22", "230 03"}));
+        EXPECT_EQ(grid.Rows[2], (TRow{"-", "-", "-", "-", "-", "-"}));
+    }
+}
+
+TEST(CellGridTest, ColumnsFollowTheServingTechnology) {
+    TModemStatus lte = LteStatus();
+    TRadioCell neighbour;
+    neighbour.Channel = 1300;
+    neighbour.PhysicalId = 7;
+    neighbour.Rsrp = -101.25;
+    neighbour.Rsrq = kNaN;
+    AddNeighbour(lte.Radio, neighbour);
+    TModemStatus nsa = LteStatus(TAccessTech::NrNsa);
+    nsa.Radio.NrLeg = NrLeg();
+    nsa.Radio.Serving.Tech = TAccessTech::Unknown;
+    TModemStatus gsmCell;
+    gsmCell.Radio.Tech = TAccessTech::Gsm;
+    gsmCell.Radio.Serving.Channel = 700;
+    gsmCell.Radio.Serving.Rssi = -71;
+    const TRow lteHeaders{"channel", "band", "PCI", "RSRP", "RSRQ", "SINR", "MCC MNC"};
+    const struct {
+        const char* name;
+        TModemStatus status;
+        TRow headers;
+        std::size_t row;
+        TRow texts;
+    } cases[] = {
+        {"LTE serving", lte, lteHeaders, 0, {"6300", "B20", "123", "-95", "-10.5", "13", "230 03"}},
+        {"LTE neighbour", lte, lteHeaders, 1, {"1300", "-", "7", "-101.3", "-", "-", "-"}},
+        {"LTE empty row", lte, lteHeaders, 2, TRow(7, "-")},
+        {"5G NSA anchor",
+         nsa,
+         lteHeaders,
+         0,
+         {"6300", "B20", "123", "-95", "-10.5", "13", "230 03"}},
+        {"5G NSA leg", nsa, lteHeaders, 1, {"636666", "n78", "501", "-79.5", "-11", "21", "-"}},
+        {"UMTS serving",
+         UmtsStatus(),
+         {"channel", "band", "PSC", "RSCP", "Ec/Io", "MCC MNC"},
+         0,
+         {"10563", "B1", "271", "-85", "-6.5", "230 01"}},
+        {"GSM of the radio status",
+         gsmCell,
+         {"channel", "band", "rssi", "dBm", "C1", "MCC MNC"},
+         0,
+         {" 700", "1800", "-", " -71", "-", "-"}},
+    };
+    for (const auto& c : cases) {
+        const TCellGrid grid = CellGridOf(c.status);
+        EXPECT_EQ(grid.Headers, c.headers) << c.name;
+        ASSERT_EQ(grid.Rows.size(), static_cast<std::size_t>(kCellRowCount)) << c.name;
+        for (const TRow& row : grid.Rows)
+            EXPECT_EQ(row.size(), c.headers.size()) << c.name;
+        EXPECT_EQ(grid.Rows[c.row], c.texts) << c.name;
+    }
 }
 
 TEST(ConnectionLabelTest, ShowsRingingAndCalls) {

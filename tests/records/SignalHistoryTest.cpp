@@ -35,5 +35,29 @@ TEST(SignalHistory, AnEmptyHistoryIsTheHeaderAlone) {
     EXPECT_EQ(none.Size(), 0u);
 }
 
+TEST(SignalHistory, ASeriesIsDrawnOnItsScaleAndHoldsOverMissingValues) {
+    TSignalHistory history(10);
+    const auto now = std::chrono::system_clock::now();
+    const TGraphSample samples[] = {
+        {-1, std::nullopt, std::nullopt}, // a cycle without a reply
+        {50, -100.0, 10.0},
+        {100, std::nullopt, std::nullopt}, // a new cell's spike, nothing measured
+        {47, -200.0, 45.0},                // beyond both scales
+        {40, -44.4, -20.0},
+    };
+    for (const TGraphSample& sample : samples)
+        history.Add(now, sample);
+    EXPECT_EQ(history.Series(TGraphSeries::Level), (std::vector<int>{0, 50, 100, 47, 40}));
+    EXPECT_EQ(history.Series(TGraphSeries::Rsrp), (std::vector<int>{0, 40, 40, 0, 96}));
+    EXPECT_EQ(history.Series(TGraphSeries::Sinr), (std::vector<int>{0, 30, 30, 50, 0}));
+}
+
+TEST(SignalHistory, ASeriesIsStoredByItsName) {
+    for (TGraphSeries series : {TGraphSeries::Level, TGraphSeries::Rsrp, TGraphSeries::Sinr})
+        EXPECT_EQ(GraphSeriesOfName(GraphSeriesName(series)), series) << GraphSeriesName(series);
+    EXPECT_EQ(GraphSeriesOfName("RSRP"), TGraphSeries::Level);
+    EXPECT_EQ(GraphSeriesOfName(""), TGraphSeries::Level);
+}
+
 } // namespace
 } // namespace celdara

@@ -85,6 +85,29 @@
     </message>
 </context>
 <context>
+    <name>TRadioPanelView</name>
+    <message>
+        <source>Cell ID</source>
+        <translation>ID buňky</translation>
+    </message>
+    <message>
+        <source>excellent</source>
+        <translation>výborný</translation>
+    </message>
+    <message>
+        <source>good</source>
+        <translation>dobrý</translation>
+    </message>
+    <message>
+        <source>fair</source>
+        <translation>průměrný</translation>
+    </message>
+    <message>
+        <source>poor</source>
+        <translation>slabý</translation>
+    </message>
+</context>
+<context>
     <name>TfrmAbout</name>
     <message>
         <source>About Celdara</source>
@@ -278,6 +301,34 @@ signál, operátora, buňky a hovory.</translation>
     <message>
         <source>Log every poll cycle to</source>
         <translation>Zapisovat každý cyklus dotazování do</translation>
+    </message>
+    <message>
+        <source>Show level</source>
+        <translation>Zobrazit úroveň</translation>
+    </message>
+    <message>
+        <source>Show RSRP</source>
+        <translation>Zobrazit RSRP</translation>
+    </message>
+    <message>
+        <source>Show SINR</source>
+        <translation>Zobrazit SINR</translation>
+    </message>
+    <message>
+        <source>RSRP</source>
+        <translation>RSRP</translation>
+    </message>
+    <message>
+        <source>RSRP History</source>
+        <translation>Historie RSRP</translation>
+    </message>
+    <message>
+        <source>SINR</source>
+        <translation>SINR</translation>
+    </message>
+    <message>
+        <source>SINR History</source>
+        <translation>Historie SINR</translation>
     </message>
 </context>
 </TS>

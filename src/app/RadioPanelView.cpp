@@ -1,0 +1,154 @@
+#include "app/RadioPanelView.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace celdara {
+
+namespace {
+
+// Three measurements to a row: LTE's RSRP, RSRQ and SINR, and on 5G NSA the NR leg's below.
+constexpr int kMetricsPerRow = 3;
+
+QString IdentityName(const std::string& name) {
+    // The rest are the standards' abbreviations, the same in every language.
+    if (name == "Cell ID")
+        return TRadioPanelView::tr("Cell ID");
+    return QString::fromStdString(name);
+}
+
+} // namespace
+
+TRadioPanelView::TRadioPanelView(QWidget* parent) : QFrame(parent) {
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    technology_ = new QLabel(this);
+    technology_->setObjectName("lblTechnology");
+    QFont bold = technology_->font();
+    bold.setBold(true);
+    technology_->setFont(bold);
+    auto* metrics = new QWidget(this);
+    metricGrid_ = new QGridLayout(metrics);
+    metricGrid_->setContentsMargins(0, 0, 0, 0);
+    metricGrid_->setHorizontalSpacing(6);
+    metricGrid_->setVerticalSpacing(2);
+    identity_ = new QLabel(this);
+    identity_->setObjectName("lblIdentity");
+    identity_->setWordWrap(true);
+    identity_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 3, 6, 3);
+    layout->setSpacing(2);
+    layout->addWidget(technology_);
+    layout->addWidget(metrics);
+    layout->addWidget(identity_);
+}
+
+QString TRadioPanelView::QualityText(TQuality quality) {
+    switch (quality) {
+    case TQuality::Excellent:
+        return tr("excellent");
+    case TQuality::Good:
+        return tr("good");
+    case TQuality::Fair:
+        return tr("fair");
+    case TQuality::Poor:
+        return tr("poor");
+    case TQuality::Unknown:
+        break;
+    }
+    return {};
+}
+
+QColor TRadioPanelView::QualityBackground(TQuality quality) {
+    switch (quality) {
+    case TQuality::Excellent:
+        return QColor(0x1b, 0x7f, 0x2a);
+    case TQuality::Good:
+        return QColor(0x9c, 0xd8, 0x6a);
+    case TQuality::Fair:
+        return QColor(0xf2, 0xa9, 0x00);
+    case TQuality::Poor:
+        return QColor(0xc6, 0x28, 0x28);
+    case TQuality::Unknown:
+        break;
+    }
+    return {};
+}
+
+QColor TRadioPanelView::QualityForeground(TQuality quality) {
+    return quality == TQuality::Excellent || quality == TQuality::Poor ? QColor(Qt::white)
+                                                                       : QColor(Qt::black);
+}
+
+void TRadioPanelView::EnsureMetricLabels(int count) {
+    while (static_cast<int>(metrics_.size()) < count) {
+        const int index = static_cast<int>(metrics_.size());
+        const int row = index / kMetricsPerRow;
+        const int column = index % kMetricsPerRow * 3;
+        TMetricLabels labels{new QLabel(this), new QLabel(this), new QLabel(this)};
+        labels.Name->setObjectName(QString("lblMetricName%1").arg(index));
+        labels.Value->setObjectName(QString("lblMetricValue%1").arg(index));
+        labels.Quality->setObjectName(QString("lblMetricQuality%1").arg(index));
+        labels.Value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        labels.Quality->setAlignment(Qt::AlignCenter);
+        metricGrid_->addWidget(labels.Name, row, column);
+        metricGrid_->addWidget(labels.Value, row, column + 1);
+        metricGrid_->addWidget(labels.Quality, row, column + 2);
+        metrics_.push_back(labels);
+    }
+}
+
+void TRadioPanelView::ShowMetric(const TMetricLabels& labels, const TMetricText& metric) {
+    labels.Name->setText(QString::fromStdString(metric.Name));
+    labels.Value->setText(QString::fromStdString(metric.Value));
+    labels.Quality->setText(QualityText(metric.Level));
+    if (metric.Level == TQuality::Unknown) {
+        labels.Quality->setStyleSheet({});
+    } else {
+        labels.Quality->setStyleSheet(
+            QString("QLabel { background-color: %1; color: %2; border-radius: 3px; "
+                    "padding: 0px 5px; }")
+                .arg(QualityBackground(metric.Level).name(),
+                     QualityForeground(metric.Level).name()));
+    }
+    for (QLabel* label : {labels.Name, labels.Value, labels.Quality})
+        label->show();
+}
+
+void TRadioPanelView::Show(const TRadioPanel& panel) {
+    if (panel.Empty()) {
+        hide();
+        technology_->clear();
+        identity_->clear();
+        shownMetrics_ = 0;
+        return;
+    }
+    technology_->setText(QString::fromStdString(panel.Technology));
+    shownMetrics_ = static_cast<int>(panel.Metrics.size());
+    EnsureMetricLabels(shownMetrics_);
+    for (int i = 0; i < static_cast<int>(metrics_.size()); ++i) {
+        if (i < shownMetrics_) {
+            ShowMetric(metrics_[i], panel.Metrics[i]);
+            continue;
+        }
+        for (QLabel* label : {metrics_[i].Name, metrics_[i].Value, metrics_[i].Quality})
+            label->hide();
+    }
+    QStringList identity;
+    for (const auto& [name, value] : panel.Identity)
+        identity << IdentityName(name) + ' ' + QString::fromStdString(value);
+    identity_->setText(identity.join(QString::fromUtf8("   \u00b7   ")));
+    identity_->setVisible(!identity.isEmpty());
+    show();
+}
+
+QString TRadioPanelView::TechnologyText() const {
+    return technology_->text();
+}
+
+QString TRadioPanelView::IdentityText() const {
+    return identity_->text();
+}
+
+} // namespace celdara

@@ -1,0 +1,178 @@
+// The window's radio side: the metrics panel, the grid's columns per technology and the
+// history graph's choice of what it draws.
+#include "AppTestSupport.h"
+#include "app/RadioPanelView.h"
+#include "app/Translations.h"
+#include "widgets/TrkwXPGraph.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+
+namespace celdara::testing {
+namespace {
+
+TModemStatus LteStatus() {
+    TModemStatus s;
+    s.Radio.Tech = TAccessTech::Lte;
+    TRadioCell& cell = s.Radio.Serving;
+    cell.Tech = TAccessTech::Lte;
+    cell.Channel = 6300;
+    cell.Band = 20;
+    cell.PhysicalId = 123;
+    cell.AreaCode = 0x1A2B;
+    cell.CellId = 0x1A2B3C4;
+    cell.Mcc = 230;
+    cell.Mnc = 3;
+    cell.Rsrp = -95;
+    cell.Rsrq = -9;
+    cell.Sinr = -2.5;
+    TRadioCell neighbour;
+    neighbour.Channel = 1300;
+    neighbour.PhysicalId = 7;
+    neighbour.Rsrp = -104;
+    AddNeighbour(s.Radio, neighbour);
+    return s;
+}
+
+// What the monitor's display refresh hands the view.
+void Show(TfrmMain& w, const TModemStatus& status) {
+    int last = -1;
+    w.SetGraphSample(GraphSampleOf(status, last));
+    w.SetCellGrid(CellGridOf(status));
+    w.SetRadioPanel(RadioPanelOf(status));
+    QCoreApplication::processEvents();
+}
+
+QStringList Headers(const QTableWidget& grid) {
+    QStringList headers;
+    for (int col = 0; col < grid.columnCount(); ++col)
+        headers << grid.horizontalHeaderItem(col)->text();
+    return headers;
+}
+
+TEST_F(AppTest, AnLteStatusShowsItsMetricsWithTheirQualityAndItsCells) {
+    TfrmMain& w = OpenWindow();
+    EXPECT_FALSE(w.radioPanel->isVisible());
+    Show(w, LteStatus());
+
+    TRadioPanelView& panel = *w.radioPanel;
+    ASSERT_TRUE(panel.isVisible());
+    EXPECT_EQ(panel.TechnologyText(), "LTE B20");
+    ASSERT_EQ(panel.MetricCount(), 3);
+    const struct {
+        const char* name;
+        const char* value;
+        const char* quality;
+        TQuality level;
+    } metrics[] = {
+        {"RSRP", "-95 dBm", "fair", TQuality::Fair},
+        {"RSRQ", "-9 dB", "excellent", TQuality::Excellent},
+        {"SINR", "-2.5 dB", "poor", TQuality::Poor},
+    };
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(panel.MetricName(i)->text(), metrics[i].name);
+        EXPECT_EQ(panel.MetricValue(i)->text(), metrics[i].value) << metrics[i].name;
+        EXPECT_EQ(panel.MetricQuality(i)->text(), metrics[i].quality) << metrics[i].name;
+        EXPECT_TRUE(panel.MetricQuality(i)->isVisible()) << metrics[i].name;
+        // The word is drawn on its own colour.
+        const QImage chip = panel.MetricQuality(i)->grab().toImage();
+        EXPECT_EQ(chip.pixelColor(chip.width() / 2, 1),
+                  TRadioPanelView::QualityBackground(metrics[i].level))
+            << metrics[i].name;
+    }
+    EXPECT_TRUE(panel.IdentityText().contains("TAC 1A2B (6699)"))
+        << panel.IdentityText().toStdString();
+    EXPECT_TRUE(panel.IdentityText().contains("eNodeB 107187"))
+        << panel.IdentityText().toStdString();
+    EXPECT_TRUE(panel.IdentityText().contains("PCI 123")) << panel.IdentityText().toStdString();
+
+    const QTableWidget& grid = *w.sgrResult;
+    EXPECT_EQ(Headers(grid),
+              (QStringList{"channel", "band", "PCI", "RSRP", "RSRQ", "SINR", "MCC MNC"}));
+    EXPECT_EQ(grid.rowCount(), kCellRowCount);
+    EXPECT_EQ(grid.item(0, 0)->text(), "6300");
+    EXPECT_EQ(grid.item(0, 6)->text(), "230 03");
+    EXPECT_EQ(grid.item(1, 3)->text(), "-104");
+    EXPECT_EQ(grid.item(6, 6)->text(), "-");
+    // Every column is seen whole.
+    EXPECT_GE(grid.width(), grid.horizontalHeader()->length());
+}
+
+TEST_F(AppTest, BackOnAMoniModemThePanelGoesAndTheGridIsAsItWas) {
+    TfrmMain& w = OpenWindow();
+    Show(w, LteStatus());
+    const QSize before = w.sgrResult->size();
+    TModemStatus moni;
+    moni.Cells[0] = TCellInfo{true, 23, 35, -76, 31, 230, 1};
+    Show(w, moni);
+    EXPECT_FALSE(w.radioPanel->isVisible());
+    EXPECT_EQ(Headers(*w.sgrResult),
+              (QStringList{"channel", "band", "rssi", "dBm", "C1", "MCC MNC"}));
+    EXPECT_EQ(w.sgrResult->item(0, 2)->text(), "  54%");
+    EXPECT_EQ(w.sgrResult->item(1, 0)->text(), "-");
+    EXPECT_LT(w.sgrResult->width(), before.width());
+    EXPECT_EQ(w.sgrResult->height(), before.height());
+}
+
+TEST_F(AppTest, TheGraphsMenuDrawsRsrpOrSinrAndIsRemembered) {
+    TfrmMain& w = OpenWindow();
+    widgets::TrkwXPGraph& graph = *w.rkwXPGraph1;
+    EXPECT_EQ(graph.contextMenuPolicy(), Qt::ActionsContextMenu);
+    QStringList entries;
+    for (QAction* action : graph.actions())
+        entries << action->text();
+    EXPECT_EQ(entries, (QStringList{"Show level", "Show RSRP", "Show SINR"}));
+    EXPECT_EQ(w.GraphSeries(), TGraphSeries::Level);
+
+    w.SetGraphSample({50, -100.0, 10.0});
+    w.SetGraphSample({60, std::nullopt, std::nullopt});
+    w.SetGraphSample({70, -90.0, 20.0});
+    w.findChild<QAction*>("mnuGraphRsrp")->trigger();
+    EXPECT_EQ(w.GraphSeries(), TGraphSeries::Rsrp);
+    EXPECT_EQ(graph.UsageLabel(), "dBm");
+    EXPECT_EQ(graph.MaxValue(), 96);
+    EXPECT_EQ(graph.UsageCaption(), "RSRP");
+    // -100, held over the cycle without an RSRP, then -90 dBm on the -140 dBm based scale.
+    EXPECT_EQ(std::vector<int>(graph.History().Values().begin(), graph.History().Values().end()),
+              (std::vector<int>{40, 40, 50}));
+    EXPECT_EQ(graph.UsageValue() + graph.ValueOffset(), -90);
+    w.SetGraphSample({80, std::nullopt, std::nullopt});
+    EXPECT_EQ(graph.UsageValue() + graph.ValueOffset(), -90);
+
+    w.findChild<QAction*>("mnuGraphSinr")->trigger();
+    EXPECT_EQ(graph.UsageValue() + graph.ValueOffset(), 20);
+    EXPECT_EQ(graph.UsageLabel(), "dB");
+
+    TfrmMain& again = OpenWindow();
+    EXPECT_EQ(again.GraphSeries(), TGraphSeries::Sinr);
+    EXPECT_TRUE(again.findChild<QAction*>("mnuGraphSinr")->isChecked());
+    EXPECT_EQ(again.rkwXPGraph1->HistoryCaption(), "SINR History");
+    again.findChild<QAction*>("mnuGraphLevel")->trigger();
+    EXPECT_EQ(again.rkwXPGraph1->UsageLabel(), "%");
+    EXPECT_EQ(again.rkwXPGraph1->MaxValue(), 100);
+    again.SetGraphSample({-1, std::nullopt, std::nullopt});
+    EXPECT_EQ(again.rkwXPGraph1->UsageValue(), 0);
+}
+
+TEST_F(AppTest, UnderACzechLocaleTheRadioTextsAreCzech) {
+    ASSERT_GE(InstallTranslations(QLocale(QLocale::Czech, QLocale::Czechia)), 2);
+    TfrmMain& w = OpenWindow();
+    Show(w, LteStatus());
+    QStringList entries;
+    for (QAction* action : w.rkwXPGraph1->actions())
+        entries << action->text();
+    const QString fair = w.radioPanel->MetricQuality(0)->text();
+    const QString identity = w.radioPanel->IdentityText();
+    InstallTranslations(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(entries,
+              (QStringList{QString::fromUtf8("Zobrazit úroveň"), QString::fromUtf8("Zobrazit RSRP"),
+                           QString::fromUtf8("Zobrazit SINR")}));
+    EXPECT_EQ(fair, QString::fromUtf8("průměrný"));
+    EXPECT_TRUE(identity.contains(QString::fromUtf8("ID buňky 1A2B3C4"))) << identity.toStdString();
+}
+
+} // namespace
+} // namespace celdara::testing
