@@ -32,6 +32,8 @@ TRadioPanelView::TRadioPanelView(QWidget* parent) : QFrame(parent) {
     metricGrid_->setContentsMargins(0, 0, 0, 0);
     metricGrid_->setHorizontalSpacing(6);
     metricGrid_->setVerticalSpacing(2);
+    // The measurements stay together at the left however wide the window is.
+    metricGrid_->setColumnStretch(3 * kMetricsPerRow, 1);
     identity_ = new QLabel(this);
     identity_->setObjectName("lblIdentity");
     identity_->setWordWrap(true);
@@ -91,6 +93,8 @@ void TRadioPanelView::EnsureMetricLabels(int count) {
         labels.Value->setObjectName(QString("lblMetricValue%1").arg(index));
         labels.Quality->setObjectName(QString("lblMetricQuality%1").arg(index));
         labels.Value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        // A gap between one measurement's word and the next one's name.
+        labels.Name->setContentsMargins(column > 0 ? 12 : 0, 0, 0, 0);
         labels.Quality->setAlignment(Qt::AlignCenter);
         metricGrid_->addWidget(labels.Name, row, column);
         metricGrid_->addWidget(labels.Value, row, column + 1);

@@ -257,6 +257,40 @@ TEST_F(GraphTest, HistoryLineEndsAtTheRightEdgeAtTheValueHeight) {
     EXPECT_NE(img.pixelColor(w - 1, y - 3), QColor(0, 255, 0));
 }
 
+TEST_F(GraphTest, AReplacedHistoryIsDrawnWithoutASampleAndBoundedLikeOne) {
+    graph->SetMaxValue(96);
+    for (int i = 0; i < 5; ++i)
+        graph->SetUsageValue(10);
+    const int offset = graph->History().ScrollOffset();
+    graph->ReplaceHistory({20, 30, 200});
+    EXPECT_EQ(std::vector<int>(graph->History().Values().begin(), graph->History().Values().end()),
+              (std::vector<int>{20, 30, 200}));
+    EXPECT_EQ(graph->History().ScrollOffset(), offset);
+    EXPECT_EQ(graph->UsageValue(), 96); // the last value, on the scale
+    graph->ReplaceHistory({});
+    EXPECT_EQ(graph->UsageValue(), 0);
+    EXPECT_TRUE(graph->History().Values().empty());
+    std::vector<int> long_(kHistoryCapacity + 5);
+    for (std::size_t i = 0; i < long_.size(); ++i)
+        long_[i] = static_cast<int>(i % 90);
+    graph->ReplaceHistory(long_);
+    EXPECT_EQ(graph->History().Values().size(), kHistoryCapacity);
+    EXPECT_EQ(graph->History().Values().front(), 5);
+}
+
+TEST_F(GraphTest, TheValueTextShowsTheValueTheScaleStandsFor) {
+    // Drawn at 45 of 96 above -140 dBm: the text says -95 dBm, the bar stands at 45.
+    graph->SetMaxValue(96);
+    graph->SetValueOffset(-140);
+    graph->SetUsageLabel("dBm");
+    graph->SetUsageValue(45);
+    QImage withOffset = Surface("usageSurface");
+    graph->SetValueOffset(0);
+    QImage without = Surface("usageSurface");
+    EXPECT_NE(withOffset, without);
+    EXPECT_EQ(graph->UsageValue(), 45);
+}
+
 TEST_F(GraphTest, GridScrollsWithTheSamples) {
     graph->SetColorHistoryGrid(QColor(0, 128, 0));
     graph->SetUsageValue(0);
