@@ -42,7 +42,7 @@ Options:
                       huawei     Huawei ME909s-120: AT^HCSQ?, AT^SYSINFOEX
                       cinterion  Cinterion ELS61-E: AT^SMONI, AT^SMONP
                     every dialect but gsm lives in a world of UMTS, LTE and NR on the
-                    timetable below; "--dialect quectel --model RM500Q-GL --seed 3" is
+                    timetable below; "--dialect quectel --model RM500Q-GL --seed 30" is
                     the program's built-in virtual-lte-modem
   --model NAME      the +CGMM answer instead of the dialect's; a 5G model (RM5xx,
                     SIM82xx, or a name with "5G" in the 3gpp dialect) shows the NR phases

@@ -84,10 +84,9 @@ bool ParseSimTimetable(std::string_view text, std::vector<TSimRadioPhase>& phase
                                                             {"nsa", TSimRat::LteNr},
                                                             {"sa", TSimRat::NrSa}};
     std::vector<TSimRadioPhase> parsed;
-    while (!text.empty()) {
+    for (;;) {
         const auto comma = text.find(',');
         const std::string_view item = text.substr(0, comma);
-        text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
         const auto colon = item.find(':');
         const int seconds =
             colon == std::string_view::npos ? 0 : TextToInt(item.substr(colon + 1), 0);
@@ -100,10 +99,9 @@ bool ParseSimTimetable(std::string_view text, std::vector<TSimRadioPhase>& phase
             return false;
         }
         parsed.push_back({known->second, seconds});
-    }
-    if (parsed.empty()) {
-        message = "the timetable is empty";
-        return false;
+        if (comma == std::string_view::npos)
+            break;
+        text = text.substr(comma + 1);
     }
     phases = std::move(parsed);
     return true;

@@ -137,8 +137,10 @@ bool TSimSerialDeviceProvider::OwnsPort(const std::string& portName) {
 
 TSimModemOptions SimDeviceOptions(const std::string& portName) {
     TSimModemOptions options;
+    // The LTE device's seed keeps home service through its first cycles, so that a first
+    // look sees every phase of its timetable rather than a random outage.
     options.Seed = portName == kFaultyVirtualModemPort ? 2
-                   : portName == kLteVirtualModemPort  ? 3
+                   : portName == kLteVirtualModemPort  ? 30
                                                        : 1;
     options.FaultCycle = portName == kFaultyVirtualModemPort;
     // A USB modem answers a query within a few milliseconds.
