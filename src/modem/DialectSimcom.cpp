@@ -19,10 +19,11 @@ std::optional<double> Tenths(std::optional<double> v) {
 std::optional<double> LteValue(std::optional<double> v, const TSimcomQuirks& quirks) {
     return quirks.LteInTenths ? Tenths(v) : v;
 }
-// GSM RxLev and WCDMA RSCP in dBm, Ec/Io in dB as written; a positive value there is not
-// one of them (older firmware wrote raw levels) and stays empty.
-std::optional<double> NotPositive(std::optional<double> v) {
-    return v && *v <= 0 ? v : std::nullopt;
+// GSM RxLev and WCDMA RSCP in dBm, Ec/Io in dB. None of them is ever above 0; the SIM7600
+// manual's example writes the WCDMA ones as magnitudes ("1.5,62": -1.5 dB, -62 dBm), other
+// firmware with their sign, so a positive number is the magnitude.
+std::optional<double> Negative(std::optional<double> v) {
+    return v && *v > 0 ? std::optional<double>(-*v) : v;
 }
 // Cell IDs in decimal ("SCellID"), or hex when written with "0x"; LAC/TAC always "0x..".
 std::optional<std::int64_t> CellIdOf(std::string_view text) {
@@ -69,7 +70,7 @@ void ReadGsm(const TFields& f, TRadioCell& cell) {
     const std::size_t blank = channel.find(' ');
     if (blank != std::string_view::npos)
         SetIf(cell.Band, TrailingNumber(channel.substr(blank)));
-    SetIf(cell.Rssi, NotPositive(NumberAt(f, 6)));
+    SetIf(cell.Rssi, Negative(NumberAt(f, 6)));
 }
 
 // WCDMA: ...,<band>,<PSC>,<Freq>,<SSC>,<EC/IO>,<RSCP>,<Qual>,<RxLev>,<TXPWR>
@@ -80,8 +81,8 @@ void ReadWcdma(const TFields& f, TRadioCell& cell) {
             cell.Band = band.Band;
     SetIf(cell.PhysicalId, IntAt(f, 6));
     SetIf(cell.Channel, IntAt(f, 7));
-    SetIf(cell.EcIo, NotPositive(NumberAt(f, 9)));
-    SetIf(cell.Rscp, NotPositive(NumberAt(f, 10)));
+    SetIf(cell.EcIo, Negative(NumberAt(f, 9)));
+    SetIf(cell.Rscp, Negative(NumberAt(f, 10)));
 }
 
 // LTE: ...,<PCellID>,<band>,<EARFCN>,<dlbw>,<ulbw>,<RSRQ>,<RSRP>,<RSSI>,<RSSNR>

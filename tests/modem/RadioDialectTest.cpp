@@ -381,11 +381,12 @@ INSTANTIATE_TEST_SUITE_P(
                      "-7.5,-85,22,52,0"},
                     "UMTS | UMTS ch=10688 band=1 pci=286 area=A5B1 id=2F0C1A3 plmn=262-01 "
                     "rscp=-85 ecio=-7.5"},
-        DialectCase{"wcdma_positive_levels_are_no_value",
+        DialectCase{"wcdma_levels_written_as_magnitudes",
                     SimcomCpsi("SIM7600E-H"),
                     {"+CPSI: WCDMA,Online,262-01,0xA5B1,49332643,WCDMA 900,286,2950,0,1.5,62,33,"
                      "52,500"},
-                    "UMTS | UMTS ch=2950 band=8 pci=286 area=A5B1 id=2F0C1A3 plmn=262-01"},
+                    "UMTS | UMTS ch=2950 band=8 pci=286 area=A5B1 id=2F0C1A3 plmn=262-01 rscp=-62 "
+                    "ecio=-1.5"},
         DialectCase{"lte_in_tenths",
                     SimcomCpsi("SIM7600E-H"),
                     {kSimcomLteLine},
