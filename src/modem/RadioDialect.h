@@ -26,7 +26,9 @@ struct TRadioQuery {
 };
 
 // The queries for the modem that +CGMI / +CGMM named, in the order they are sent in a poll
-// cycle: the standard 27.007 ones first, then the vendor's, whose finer values win.
+// cycle: the standard 27.007 ones first, then the vendor's, whose finer values win. The vendor
+// is found in either text, letter case ignored; an unknown one gets the standard queries
+// only. Each Parse carries the quirks of that model; the parsers are in RadioDialects.h.
 std::vector<TRadioQuery> RadioQueriesFor(std::string_view manufacturer, std::string_view model);
 
 } // namespace celdara
