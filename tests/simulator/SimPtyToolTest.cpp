@@ -1,4 +1,6 @@
 // celdara-modem-sim end to end: started as a user would, talked to through its terminal.
+#include "simulator/SimDialect.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -9,6 +11,7 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace celdara::test {
 namespace {
@@ -34,24 +37,39 @@ std::string ReadUntil(int fd, const std::string& text) {
     return got;
 }
 
+// Runs the tool with `args`, its standard output (and error, with `stderrToo`) on the pipe
+// it returns; -1 when it could not be started.
+int StartTool(std::vector<std::string> args, pid_t& pid, bool stderrToo) {
+    int out[2];
+    if (pipe(out) != 0)
+        return -1;
+    args.insert(args.begin(), CELDARA_MODEM_SIM);
+    pid = fork();
+    if (pid < 0)
+        return -1;
+    if (pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        if (stderrToo)
+            dup2(out[1], STDERR_FILENO);
+        close(out[0]);
+        close(out[1]);
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(CELDARA_MODEM_SIM, argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    return out[0];
+}
+
 class SimPtyToolTest : public ::testing::Test {
 protected:
     void SetUp() override {
         link_ = ::testing::TempDir() + "celdara-modem-sim-link-" + std::to_string(getpid());
-        int out[2];
-        ASSERT_EQ(pipe(out), 0);
-        pid_ = fork();
-        ASSERT_GE(pid_, 0);
-        if (pid_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
-            execl(CELDARA_MODEM_SIM, CELDARA_MODEM_SIM, "--seed", "3", "--link", link_.c_str(),
-                  static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        stdout_ = out[0];
+        stdout_ = StartTool({"--seed", "3", "--link", link_}, pid_, false);
+        ASSERT_GE(stdout_, 0);
     }
     void TearDown() override {
         if (pid_ > 0) {
@@ -106,6 +124,90 @@ TEST_F(SimPtyToolTest, PrintsATerminalThatAnswersAtCommandsAndStopsCleanly) {
     ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_NE(access(link_.c_str(), F_OK), 0) << "the link is removed on exit";
+}
+
+// The path the tool printed, opened as a client would; -1 when none came.
+int OpenPrintedTerminal(int toolOutput) {
+    std::string printed = ReadUntil(toolOutput, "\n");
+    if (printed.find('\n') == std::string::npos)
+        return -1;
+    return open(printed.substr(0, printed.find('\n')).c_str(),
+                O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+}
+
+TEST(SimPtyToolOptionsTest, DialectAndTimetableReachTheModem) {
+    pid_t pid = -1;
+    const int out = StartTool({"--dialect", "quectel", "--model", "RM500Q-GL", "--seed", "30",
+                               "--timetable-start", "30", "--no-echo"},
+                              pid, false);
+    ASSERT_GE(out, 0);
+    const int fd = OpenPrintedTerminal(out);
+    EXPECT_GE(fd, 0);
+    if (fd >= 0) {
+        ASSERT_EQ(write(fd, "AT+CGMI;+QENG=\"servingcell\"\r", 29), 29);
+        const std::string reply = ReadUntil(fd, "OK\r\n");
+        EXPECT_NE(reply.find("\r\nQuectel\r\n"), std::string::npos) << reply;
+        EXPECT_NE(reply.find("\r\n+QENG: \"NR5G-NSA\","), std::string::npos) << reply;
+        close(fd);
+    }
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    close(out);
+}
+
+struct BadOptionCase {
+    std::vector<std::string> args;
+    const char* message;
+};
+
+TEST(SimPtyToolOptionsTest, BadRadioOptionsAreUsageErrors) {
+    std::string names;
+    for (std::string_view n : SimDialectNames())
+        names += (names.empty() ? "" : ", ") + std::string(n);
+    const BadOptionCase cases[] = {
+        {{"--dialect", "nokia"}, "unknown dialect \"nokia\"; known: "},
+        {{"--dialect"}, "bad option or value: --dialect"},
+        {{"--timetable", "lte"}, "bad timetable item \"lte\""},
+        {{"--timetable", "lte:10,warp:5"}, "bad timetable item \"warp:5\""},
+        {{"--timetable-start", "soon"}, "bad option or value: --timetable-start"},
+        {{"--dialect", "gsm", "--timetable", "lte:5"}, "the gsm dialect has no timetable"},
+        {{"--timetable-start", "5"}, "the gsm dialect has no timetable"},
+    };
+    for (const BadOptionCase& c : cases) {
+        pid_t pid = -1;
+        const int out = StartTool(c.args, pid, true);
+        ASSERT_GE(out, 0);
+        std::string said;
+        char buffer[512];
+        ssize_t n;
+        while ((n = read(out, buffer, sizeof buffer)) > 0)
+            said.append(buffer, static_cast<std::size_t>(n));
+        close(out);
+        int status = -1;
+        waitpid(pid, &status, 0);
+        const std::string what = c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : "");
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << what << ": " << status;
+        EXPECT_NE(said.find(c.message), std::string::npos) << what << ": " << said;
+        if (c.args[1] == "nokia") {
+            EXPECT_NE(said.find(names), std::string::npos) << said;
+        }
+    }
+}
+
+TEST(SimPtyToolOptionsTest, HelpListsEveryDialect) {
+    pid_t pid = -1;
+    const int out = StartTool({"--help"}, pid, false);
+    ASSERT_GE(out, 0);
+    std::string help;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(out, buffer, sizeof buffer)) > 0)
+        help.append(buffer, static_cast<std::size_t>(n));
+    close(out);
+    waitpid(pid, nullptr, 0);
+    for (std::string_view name : SimDialectNames())
+        EXPECT_NE(help.find("    " + std::string(name) + " "), std::string::npos) << name;
+    EXPECT_NE(help.find("--timetable PLAN"), std::string::npos);
 }
 
 } // namespace
