@@ -173,12 +173,32 @@ TGraphSample GraphSampleOf(const TModemStatus& status, int& LastServingChannel) 
             ServingMeasurement(status.Radio, &TRadioCell::Sinr)};
 }
 
+namespace {
+
+bool Registered(int state) {
+    return state == 1 || state == 5;
+}
+
+// An LTE or 5G modem is often registered for data alone while +CREG, the circuit-switched
+// domain, says it is not: a registration in any domain counts.
+int RegistrationOf(const TModemStatus& status) {
+    if (status.RegStateValid && Registered(status.RegState))
+        return status.RegState;
+    for (const std::optional<int>& other : {status.Radio.EpsRegState, status.Radio.NrRegState})
+        if (other && Registered(*other))
+            return *other;
+    if (status.RegStateValid)
+        return status.RegState;
+    return status.Radio.EpsRegState.value_or(status.Radio.NrRegState.value_or(kStateUnknown));
+}
+
+} // namespace
+
 std::string OperatorPanelText(const TModemStatus& status) {
     std::string text = status.OperatorNameValid ? status.OperatorName : "?";
     if (status.OperatorCodeValid)
         text += " (" + status.OperatorCode + ")";
-    const char* registration =
-        RegistrationStateText(status.RegStateValid ? status.RegState : kStateUnknown);
+    const char* registration = RegistrationStateText(RegistrationOf(status));
     if (*registration != '\0')
         text += std::string(", ") + registration;
     return text;

@@ -57,7 +57,8 @@ TGraphSample GraphSampleOf(const TModemStatus& status, int& LastServingChannel);
 // The +CREG state 0..5 in words ("registered, home network"); empty for any other value.
 const char* RegistrationStateText(int state);
 
-// "<name> (<code>), <registration>", with "?" for an unknown name.
+// "<name> (<code>), <registration>", with "?" for an unknown name. The registration is
+// +CREG's, unless +CEREG or +C5GREG tell of one where +CREG does not.
 std::string OperatorPanelText(const TModemStatus& status);
 
 // The six texts of a grid row; "-" in every column for an invalid cell.

@@ -210,6 +210,31 @@ TEST(OperatorPanelTest, RegistrationTextFollowsTheState) {
     }
 }
 
+TEST(OperatorPanelTest, ARegistrationInAnyDomainCounts) {
+    const struct {
+        const char* name;
+        std::optional<int> creg, eps, nr;
+        const char* text;
+    } cases[] = {
+        {"+CREG alone", 2, {}, {}, "?, not registered, searching"},
+        {"EPS registered, CS not", 0, 1, {}, "?, registered, home network"},
+        {"5GS roaming, the others searching", 2, 2, 5, "?, registered, roaming"},
+        {"+CREG registered wins", 5, 1, {}, "?, registered, roaming"},
+        {"no +CREG: EPS as it is", {}, 3, {}, "?, registration denied"},
+        {"no +CREG: 5GS as it is", {}, {}, 0, "?, not registered, not searching"},
+        {"none at all", {}, {}, {}, "?, registration state unknown"},
+        {"registered nowhere: +CREG's", 3, 2, {}, "?, registration denied"},
+    };
+    for (const auto& c : cases) {
+        TModemStatus s;
+        s.RegStateValid = c.creg.has_value();
+        s.RegState = c.creg.value_or(0);
+        s.Radio.EpsRegState = c.eps;
+        s.Radio.NrRegState = c.nr;
+        EXPECT_EQ(OperatorPanelText(s), c.text) << c.name;
+    }
+}
+
 TEST(CellRowTextsTest, FormatsAValidCell) {
     TCellInfo cell{true, 23, 35, -76, 31, 230, 1};
     TCellRowTexts row = CellRowTexts(cell);
