@@ -41,6 +41,8 @@ Options:
                       simcom     SIMCom SIM7600E-H: AT+CPSI?
                       huawei     Huawei ME909s-120: AT^HCSQ?, AT^SYSINFOEX
                       cinterion  Cinterion ELS61-E: AT^SMONI, AT^SMONP
+                      telit      Telit LE910C4-EU: AT#RFSTS?
+                      sierra     Sierra Wireless EM7455: AT!GSTATUS?
                     every dialect but gsm lives in a world of UMTS, LTE and NR on the
                     timetable below; "--dialect quectel --model RM500Q-GL --seed 30" is
                     the program's built-in virtual-lte-modem

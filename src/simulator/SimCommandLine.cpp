@@ -57,7 +57,10 @@ bool TSimModem::ParseLine(const std::string& raw, std::vector<Command>& commands
         }
         Command cmd;
         bool parsed = false;
-        if (c == '+' || c == '^')
+        // Telit's "#" and Sierra's "!" commands are extended ones too; the Siemens-type
+        // modem never knew them and refuses the whole line, as it always has.
+        const bool vendorPrefix = (c == '#' || c == '!') && !dialect_->SiemensMonitor();
+        if (c == '+' || c == '^' || vendorPrefix)
             parsed = ParseExtended(body, i, cmd);
         else if (c == 'S')
             parsed = ParseSRegister(body, i, cmd);

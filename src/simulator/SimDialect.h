@@ -31,6 +31,8 @@ struct TSimDialectContext {
     int CregMode = 0;
     int CeregMode = 0;
     int C5gregMode = 0;
+    std::string_view Imsi;
+    std::uint64_t UptimeSeconds = 0;
 };
 
 enum class TSimDialectResult { Unknown, Ok, Error };
@@ -78,6 +80,8 @@ const TSimDialect& SimQuectelDialect();
 const TSimDialect& SimSimcomDialect();
 const TSimDialect& SimHuaweiDialect();
 const TSimDialect& SimCinterionDialect();
+const TSimDialect& SimTelitDialect();
+const TSimDialect& SimSierraDialect();
 
 namespace simdialect {
 

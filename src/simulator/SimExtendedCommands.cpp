@@ -37,7 +37,7 @@ bool Unquote(const std::string& field, std::string& text) {
 
 TSimModem::Outcome TSimModem::Execute(const Command& cmd) {
     const std::string& n = cmd.name;
-    if (n[0] != '+' && n[0] != '^')
+    if (n[0] != '+' && n[0] != '^' && n[0] != '#' && n[0] != '!')
         return ExecuteBasic(cmd);
     if (n == "+COPS")
         return ExecuteCops(cmd);
@@ -51,7 +51,7 @@ TSimModem::Outcome TSimModem::Execute(const Command& cmd) {
 }
 
 TSimDialectContext TSimModem::DialectContext() const {
-    return {network_, ModelName(), nr_, cregMode_, ceregMode_, c5gregMode_};
+    return {network_, ModelName(), nr_, cregMode_, ceregMode_, c5gregMode_, imsi_, clock_ / 1000};
 }
 
 std::string_view TSimModem::ManufacturerName() const {

@@ -78,6 +78,8 @@ TSimModem::TSimModem(const TSimModemOptions& options, Tick now)
     }
     TSimRandom idRng = TSimRandom(options.Seed).Fork(3);
     imei_ = MakeImei(idRng);
+    imsi_ = SimOperators()[0].Code + Printf("%05d", idRng.Range(0, 99999)) +
+            Printf("%05d", idRng.Range(0, 99999));
     if (options_.FaultCycle) {
         phase_ = 0;
         faults_ = PhaseFaults(kFaultCycle[0]);

@@ -171,6 +171,7 @@ private:
     TSimRandom lineRng_;  // splitting and noise
     TSimFaults faults_;
     std::string imei_;
+    std::string imsi_; // the home network's code and a subscriber number
 
     std::uint64_t clock_ = 0; // ms since construction
     Tick lastTick_;

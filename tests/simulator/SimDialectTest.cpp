@@ -114,6 +114,41 @@ constexpr Layout kCinterion3g = {
 constexpr Layout kCinterion2g = {
     R"(\^SMONI: 2G,\d+,-\d+,\d{3},\d\d,[0-9A-F]{4},[0-9A-F]{4},-?\d+,-?\d+,[0-7],[0-7],G,NOCONN)",
     R"(^SMONI: 2G,71,-61,262,01,A5B1,3C4D,33,33,3,6,G,NOCONN)"};
+// LE910Cx AT Commands Reference Guide, #RFSTS: LTE, WCDMA and GSM fields.
+constexpr Layout kTelitLte = {
+    R"(#RFSTS: "\d{3} \d\d",\d+,-\d+,-\d+,-\d+,[0-9A-F]{4},FF,,\d+,\d+,\d+,[0-9A-F]{1,7},"\d{15}","[^"]*",\d,\d+,\d+,\d+,\d+)",
+    R"(#RFSTS: "262 01",6300,-95,-65,-11,A5B1,FF,,128,19,0,1A2D101,"262011234567890","Telekom.de",3,20,720,3240,90)"};
+constexpr Layout kTelitWcdma = {
+    R"(#RFSTS: "\d{3} \d\d",\d+,\d{1,3},-?\d+\.\d,-\d+,-\d+,[0-9A-F]{4},FF,-?\d+,\d+,\d+,\d+,\d+,\d+,[0-9A-F]{1,7},"\d{15}","[^"]*",\d,\d+)",
+    R"(#RFSTS: "262 01",10688,286,-7.5,-85,-78,A5B1,FF,-10,128,19,0,0,0,2F0C1A3,"262011234567890","Telekom.de",3,0)"};
+constexpr Layout kTelitGsm = {
+    R"(#RFSTS: "\d{3} \d\d",\d+,-\d+,[0-9A-F]{4},FF,-?\d+,\d+,\d+,\d+,[0-9A-F]{4},"\d{15}","[^"]*",\d,\d+)",
+    R"(#RFSTS: "262 01",27,-72,A5B1,FF,0,19,0,1,3C4D,"262011234567890","Telekom.de",3,3)"};
+constexpr Layout kTelitNoService = {R"(#RFSTS: "",,,,,,,,,,,,"\d{15}","",0,,,,)",
+                                    R"(#RFSTS: "",,,,,,,,,,,,"262011234567890","",0,,,,)"};
+// AirPrime EM74xx/MC74xx AT Command Reference, !GSTATUS: two label/value pairs a line.
+constexpr Layout kSierraHead = {R"(!GSTATUS:\s*)", "!GSTATUS:"};
+constexpr Layout kSierraTime = {R"(Current Time:\s+\d+\t+Temperature:\s+\d+)",
+                                "Current Time:  4946\t\tTemperature: 37"};
+constexpr Layout kSierraModeLte = {R"(System mode:\s+LTE\s*\t+PS state:\s+Attached)",
+                                   "System mode:   LTE        \tPS state:    Attached"};
+constexpr Layout kSierraModeWcdma = {R"(System mode:\s+WCDMA\s*\t+PS state:\s+Attached)",
+                                     "System mode:   WCDMA\t\tPS state:    Attached"};
+constexpr Layout kSierraModeNone = {R"(System mode:\s+No service\s*\t+PS state:\s+Not attached)",
+                                    "System mode:   No service\t\tPS state:    Not attached"};
+constexpr Layout kSierraBand = {R"(LTE band:\s+B\d+\s*\t+LTE bw:\s+\d+ MHz)",
+                                "LTE band:      B20     \t\tLTE bw:      10 MHz"};
+constexpr Layout kSierraChan = {R"(LTE Rx chan:\s+\d+\t+LTE Tx chan:\s+\d+)",
+                                "LTE Rx chan:   6300\t\tLTE Tx chan: 24300"};
+constexpr Layout kSierraRxM = {R"(PCC RxM RSSI:\s+-\d+\t+RSRP \(dBm\):\s+-\d+)",
+                               "PCC RxM RSSI:  -65\t\tRSRP (dBm):  -95"};
+constexpr Layout kSierraRxD = {R"(PCC RxD RSSI:\s+-\d+\t+RSRP \(dBm\):\s+-\d+)",
+                               "PCC RxD RSSI:  -67\t\tRSRP (dBm):  -97"};
+constexpr Layout kSierraTac = {R"(Tx Power:\s+(-?\d+|---)\t+TAC:\s+[0-9A-F]{4} \(\d+\))",
+                               "Tx Power:      0\t\tTAC:         A5B1 (42417)"};
+constexpr Layout kSierraCell = {R"(RSRQ \(dB\):\s+-\d+\.\d\t+Cell ID:\s+[0-9A-F]{8} \(\d+\))",
+                                "RSRQ (dB):     -11.0\t\tCell ID:     01A2D101 (27447553)"};
+constexpr Layout kSierraSinr = {R"(SINR \(dB\):\s+-?\d+\.\d)", "SINR (dB):      8.0"};
 // 3GPP TS 27.007, +CEREG (10.1.22) and +C5GREG (10.1.23) with <n> 2.
 constexpr Layout kCereg = {R"(\+CEREG: 2,1,"[0-9A-F]{4}","[0-9A-F]{8}",7)",
                            R"(+CEREG: 2,1,"A5B1","01A2D101",7)"};
@@ -127,6 +162,7 @@ struct ShapeCase {
     TSimRat rat;
     const char* command;
     std::vector<Layout> lines;
+    bool service = true; // false: every network is out of reach
 };
 
 class SimDialectShapeTest : public ::testing::TestWithParam<ShapeCase> {};
@@ -136,8 +172,10 @@ TEST_P(SimDialectShapeTest, ReplyFollowsTheManualsLayout) {
     for (const Layout& l : c.lines)
         ASSERT_TRUE(std::regex_match(l.example, std::regex(l.pattern))) << l.example;
     SimHarness h(DialectOptions(c.dialect, c.model, {{c.rat, 3600}}));
+    for (const TSimOperator& op : SimOperators())
+        h.modem.Network().SetOutage(op, c.service ? 0 : 3600);
     h.Run(3000);
-    ASSERT_EQ(h.modem.Network().RegState(), 1) << "the rows expect service at home";
+    ASSERT_EQ(h.modem.Network().RegState(), c.service ? 1 : 2);
     const Lines got = Info(h, c.command);
     ASSERT_EQ(got.size(), c.lines.size()) << ::testing::PrintToString(got);
     for (std::size_t i = 0; i < got.size(); ++i)
@@ -207,6 +245,32 @@ INSTANTIATE_TEST_SUITE_P(
         ShapeCase{"cinterion_4g", "cinterion", "", TSimRat::Lte, "AT^SMONI", {kCinterion4g}},
         ShapeCase{"cinterion_3g", "cinterion", "", TSimRat::Umts, "AT^SMONI", {kCinterion3g}},
         ShapeCase{"cinterion_2g", "cinterion", "", TSimRat::Gsm, "AT^SMONI", {kCinterion2g}},
+        ShapeCase{"telit_lte", "telit", "", TSimRat::Lte, "AT#RFSTS?", {kTelitLte}},
+        ShapeCase{"telit_umts", "telit", "", TSimRat::Umts, "AT#RFSTS?", {kTelitWcdma}},
+        ShapeCase{"telit_gsm", "telit", "", TSimRat::Gsm, "AT#RFSTS?", {kTelitGsm}},
+        ShapeCase{
+            "telit_no_service", "telit", "", TSimRat::Lte, "AT#RFSTS?", {kTelitNoService}, false},
+        ShapeCase{"sierra_lte",
+                  "sierra",
+                  "",
+                  TSimRat::Lte,
+                  "AT!GSTATUS?",
+                  {kSierraHead, kSierraTime, kSierraModeLte, kSierraBand, kSierraChan, kSierraRxM,
+                   kSierraRxD, kSierraTac, kSierraCell, kSierraSinr}},
+        // The radio lines are LTE's: on UMTS and without service only the state lines.
+        ShapeCase{"sierra_umts",
+                  "sierra",
+                  "",
+                  TSimRat::Umts,
+                  "AT!GSTATUS?",
+                  {kSierraHead, kSierraTime, kSierraModeWcdma}},
+        ShapeCase{"sierra_no_service",
+                  "sierra",
+                  "",
+                  TSimRat::Lte,
+                  "AT!GSTATUS?",
+                  {kSierraHead, kSierraTime, kSierraModeNone},
+                  false},
         ShapeCase{"cereg_on_lte", "3gpp", "", TSimRat::Lte, "AT+CEREG=2;+CEREG?", {kCereg}},
         ShapeCase{"c5greg_on_sa", "3gpp", "", TSimRat::NrSa, "AT+C5GREG=2;+C5GREG?", {kC5greg}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -341,6 +405,8 @@ TEST(SimDialectTest, IdentityIsTheDialectsUnlessChosen) {
         {"simcom", {"SIMCOM INCORPORATED", "SIMCOM_SIM7600E-H"}},
         {"huawei", {"Huawei", "ME909s-120"}},
         {"cinterion", {"Cinterion", "ELS61-E"}},
+        {"telit", {"Telit", "LE910C4-EU"}},
+        {"sierra", {"Sierra Wireless, Incorporated", "EM7455"}},
     };
     for (const auto& [dialect, identity] : cases) {
         SimHarness h(DialectOptions(dialect, "", {}));
@@ -372,10 +438,26 @@ Levels FromCesq(const std::string& line) {
 }
 
 // Each vendor's fields and units, from the manuals named at the layouts above.
+// The value after `label` on a !GSTATUS line, the first such label's.
+std::optional<double> SierraValue(const Lines& lines, const std::string& label) {
+    for (const std::string& line : lines) {
+        const auto at = line.find(label);
+        if (at != std::string::npos)
+            return Number(line.substr(at + label.size()));
+    }
+    return std::nullopt;
+}
+
 Levels FromVendor(const std::string& dialect, const std::string& model, const Lines& lines) {
     Levels l;
     if (lines.empty())
         return l;
+    if (dialect == "sierra") {
+        l.rsrp = SierraValue(lines, "RSRP (dBm):");
+        l.rsrq = SierraValue(lines, "RSRQ (dB):");
+        l.sinr = SierraValue(lines, "SINR (dB):");
+        return l;
+    }
     auto f = Fields(lines.size() > 1 ? lines[1] : lines[0]);
     f.resize(20); // a short line fails on its empty fields, not out of bounds
     const bool umts =
@@ -410,6 +492,13 @@ Levels FromVendor(const std::string& dialect, const std::string& model, const Li
     } else if (dialect == "cinterion") {
         l.rsrp = Number(f[12]);
         l.rsrq = Number(f[13]);
+    } else if (dialect == "telit" && umts) {
+        l.ecio = Number(f[3]);
+        l.rscp = Number(f[4]);
+    } else if (dialect == "telit") {
+        l.rsrp = Number(f[2]);
+        l.rsrq = Number(f[4]);
+        l.sinr = -20 + Number(f[18]) / 5;
     }
     return l;
 }
@@ -446,8 +535,11 @@ TEST(SimDialectTest, EveryVendorTellsTheSameLevelsAsCesq) {
                 FromVendor(modems[i].first, modems[i].second, Info(h, commands[i]));
             ExpectNear(vendor.rsrp, cesq.rsrp, 0, what + " RSRP");
             ExpectNear(vendor.rsrq, cesq.rsrq, 0, what + " RSRQ");
-            ExpectNear(vendor.rscp, cesq.rscp, 0, what + " RSCP");
-            ExpectNear(vendor.ecio, cesq.ecio, 0.5, what + " Ec/Io"); // some give whole dB
+            // !GSTATUS has radio lines for LTE only.
+            if (std::string(modems[i].first) != "sierra") {
+                ExpectNear(vendor.rscp, cesq.rscp, 0, what + " RSCP");
+                ExpectNear(vendor.ecio, cesq.ecio, 0.5, what + " Ec/Io"); // some give whole dB
+            }
             if (vendor.sinr && sinr) {
                 EXPECT_NEAR(*vendor.sinr, *sinr, 0.01) << what << " SINR";
             }

@@ -1,0 +1,84 @@
+// Sierra Wireless (EM74xx, MC73xx): AT!GSTATUS? in the layout of the Sierra manual (AirPrime
+// EM74xx/MC74xx AT Command Reference, !GSTATUS): label/value pairs two to a line, separated
+// by tabs, the first RSRP the main antenna's. The radio lines are the LTE ones; on other
+// technologies only the time and state lines come, and "---" stands where a value is not.
+#include "simulator/SimDialect.h"
+
+namespace celdara {
+
+using namespace simdialect;
+
+namespace {
+
+// "Label:" padded to the value column, as the modem aligns its two columns.
+std::string Pair(std::string_view left, const std::string& leftValue, std::string_view right,
+                 const std::string& rightValue) {
+    std::string line(left);
+    line.resize(std::max<std::size_t>(line.size() + 1, 15), ' ');
+    line += leftValue + "\t\t" + std::string(right);
+    line.resize(std::max(line.size() + 1, line.rfind('\t') + 14), ' ');
+    return line + rightValue;
+}
+
+std::string Mode(TSimRat rat, bool service) {
+    if (!service)
+        return "No service";
+    return rat == TSimRat::Gsm ? "GSM" : rat == TSimRat::Umts ? "WCDMA" : "LTE";
+}
+
+void LteLines(const TSimRadioCell& c, std::vector<std::string>& lines) {
+    const std::string rssi = Num(c.Rssi);
+    lines.push_back(Pair("LTE band:", "B" + Num(c.Band), "LTE bw:", Num(c.BandwidthMhz) + " MHz"));
+    // FDD uplink channels lie 18000 above the downlink ones (36.101 5.7.3).
+    lines.push_back(Pair("LTE Rx chan:", Num(c.Channel), "LTE Tx chan:", Num(c.Channel + 18000)));
+    lines.push_back(Pair("PCC RxM RSSI:", rssi, "RSRP (dBm):", Num(c.Rsrp)));
+    lines.push_back(Pair("PCC RxD RSSI:", Num(c.Rssi - 2), "RSRP (dBm):", Num(c.Rsrp - 2)));
+    lines.push_back(Pair("Tx Power:", "---", "TAC:", Hex(c.Area, 4) + " (" + Num(c.Area) + ")"));
+    lines.push_back(Pair("RSRQ (dB):", Decimal(c.Rsrq),
+                         "Cell ID:", Hex(c.CellId, 8) + " (" + Num(c.CellId) + ")"));
+    std::string sinr = "SINR (dB):";
+    sinr.resize(15, ' ');
+    lines.push_back(sinr + Decimal(c.Sinr));
+}
+
+void Status(const TSimDialectContext& ctx, std::vector<std::string>& lines) {
+    const TSimNetwork& n = ctx.Network;
+    const auto cell = n.RadioServing();
+    const TSimRat rat = n.Technology();
+    const bool service = Service(n) != TSimService::None && (rat == TSimRat::Gsm || cell);
+    lines.push_back("!GSTATUS: ");
+    lines.push_back(Pair("Current Time:", Num(static_cast<long long>(ctx.UptimeSeconds)),
+                         "Temperature:", "37"));
+    lines.push_back(Pair("System mode:", Mode(rat, service), "PS state:",
+                         Service(n) == TSimService::Registered ? "Attached" : "Not attached"));
+    if (service && cell && cell->Rat == TSimRat::Lte)
+        LteLines(*cell, lines);
+}
+
+class TSierraDialect final : public TSimDialect {
+public:
+    std::string_view Name() const override { return "sierra"; }
+    std::string_view Manufacturer() const override { return "Sierra Wireless, Incorporated"; }
+    std::string_view Model() const override { return "EM7455"; }
+
+    TSimDialectResult Answer(const TSimDialectCommand& cmd, const TSimDialectContext& c,
+                             std::vector<std::string>& lines) const override {
+        if (cmd.Name != "!GSTATUS")
+            return TSimDialect::Answer(cmd, c, lines);
+        if (cmd.Kind == TSimCommandKind::Test)
+            return TSimDialectResult::Ok;
+        if (cmd.Kind != TSimCommandKind::Read && cmd.Kind != TSimCommandKind::Action)
+            return TSimDialectResult::Error;
+        Status(c, lines);
+        return TSimDialectResult::Ok;
+    }
+};
+
+} // namespace
+
+const TSimDialect& SimSierraDialect() {
+    static const TSierraDialect dialect;
+    return dialect;
+}
+
+} // namespace celdara
