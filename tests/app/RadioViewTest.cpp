@@ -3,6 +3,7 @@
 #include "AppTestSupport.h"
 #include "app/RadioPanelView.h"
 #include "app/Translations.h"
+#include "simulator/SimSerialDevice.h"
 #include "widgets/TrkwXPGraph.h"
 
 #include <QAction>
@@ -99,6 +100,28 @@ TEST_F(AppTest, AnLteStatusShowsItsMetricsWithTheirQualityAndItsCells) {
     EXPECT_EQ(grid.item(6, 6)->text(), "-");
     // Every column is seen whole.
     EXPECT_GE(grid.width(), grid.horizontalHeader()->length());
+}
+
+TEST_F(AppTest, TheSimulatedLteModemsRadioReachesThePanelAndTheGrid) {
+    TfrmMain& w = OpenWindow();
+    PickPort(kLteVirtualModemPort);
+    ASSERT_TRUE(WaitFor([&] { return w.Monitor().CompletedCycles() >= 3; }, 20000))
+        << "state " << w.Monitor().State() << " step " << w.Monitor().Step();
+    QTest::qWait(2 * w.tmrShow->Interval());
+
+    TRadioPanelView& panel = *w.radioPanel;
+    ASSERT_TRUE(panel.isVisible());
+    const QString technology = panel.TechnologyText();
+    const bool umts = technology.startsWith("UMTS");
+    EXPECT_TRUE(umts || technology.startsWith("LTE") || technology.startsWith("5G"))
+        << technology.toStdString();
+    ASSERT_GE(panel.MetricCount(), 2);
+    EXPECT_EQ(panel.MetricName(0)->text(), umts ? "RSCP" : "RSRP");
+    EXPECT_TRUE(panel.MetricValue(0)->text().endsWith(" dBm"))
+        << panel.MetricValue(0)->text().toStdString();
+    EXPECT_FALSE(panel.MetricQuality(0)->text().isEmpty());
+    EXPECT_EQ(Headers(*w.sgrResult).at(3), umts ? "RSCP" : "RSRP");
+    EXPECT_NE(w.sgrResult->item(0, 0)->text(), "-");
 }
 
 TEST_F(AppTest, BackOnAMoniModemThePanelGoesAndTheGridIsAsItWas) {
