@@ -25,6 +25,11 @@ void TfrmMain::CreatePortWatch() {
 void TfrmMain::ApplyPortEvents(const std::vector<TPortEvent>& events) {
     if (ports_.Apply(events))
         FillPortBox();
+    // The machine tries a lost port again every second; one that udev has just set up (its
+    // rules ran before the event) is tried at once.
+    if (monitor_->WaitingForPort() && monitor_->ReconnectLostPort && monitor_->State() == msOpen &&
+        AddsPort(events, PortBoxText()))
+        monitor_->EnterState(msOpen);
 }
 
 void TfrmMain::ReadPorts() {

@@ -41,4 +41,12 @@ bool TPortWatch::Remove(const TPortInfo& port) {
            }) > 0;
 }
 
+bool AddsPort(const std::vector<TPortEvent>& events, const std::string& name) {
+    return !name.empty() && std::any_of(events.begin(), events.end(), [&](const TPortEvent& e) {
+        return e.Action == TPortAction::Add && !e.Port.BuiltIn && !e.Port.Node.empty() &&
+               (e.Port.Node == name || PortShortName(e.Port) == name ||
+                (!e.Port.ById.empty() && e.Port.ById == name));
+    });
+}
+
 } // namespace celdara

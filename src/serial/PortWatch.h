@@ -35,6 +35,10 @@ private:
     std::vector<TPortInfo> ports_;
 };
 
+// True when one of the events adds the port that `name` opens: its by-id link, its short
+// name or its node. The window tells the machine then that an awaited port is back.
+bool AddsPort(const std::vector<TPortEvent>& events, const std::string& name);
+
 // A source of port events with a descriptor that becomes readable when events wait.
 class TPortMonitor {
 public:

@@ -94,5 +94,24 @@ TEST_F(PortWatch, ABatchTellsOfAChangeAnywhereInIt) {
     EXPECT_FALSE(watch.Apply({Removed("/dev/ttyUSB9"), Added(quectel)}));
 }
 
+TEST_F(PortWatch, AnAwaitedPortIsKnownBackByItsLinkItsNameOrItsNode) {
+    const std::vector<TPortEvent> back = {Removed("/dev/ttyACM0"), Added(quectel)};
+    struct TRow {
+        const char* Case;
+        std::string Name;
+        bool Back;
+    } rows[] = {
+        {"by its link", kQuectelAt, true},     {"by its short name", "ttyUSB2", true},
+        {"by its node", "/dev/ttyUSB2", true}, {"another port", "ttyUSB3", false},
+        {"a removed port", "ttyACM0", false},  {"no port at all", "", false},
+    };
+    for (const TRow& row : rows)
+        EXPECT_EQ(AddsPort(back, row.Name), row.Back) << row.Case;
+    TPortInfo linkless = quectel;
+    linkless.ById.clear();
+    EXPECT_FALSE(AddsPort({Added(linkless)}, "")) << "an empty link names nothing";
+    EXPECT_FALSE(AddsPort({Added({.Node = "virtual-modem", .BuiltIn = true})}, "virtual-modem"));
+}
+
 } // namespace
 } // namespace celdara
