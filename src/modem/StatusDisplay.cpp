@@ -18,9 +18,10 @@ std::string Printf(const char* format, Args... args) {
 
 constexpr int kStateUnknown = 4;
 
-// A measurement that is there and is a number.
+// A measurement that is there and is a number a receiver could have measured: a level or
+// quality a thousand dB away from zero is a misread field, not a value to show.
 std::optional<double> Measured(const std::optional<double>& value) {
-    if (value && std::isfinite(*value))
+    if (value && std::isfinite(*value) && std::fabs(*value) < 1000.0)
         return value;
     return std::nullopt;
 }
@@ -62,8 +63,9 @@ std::string NumberText(const std::optional<double>& value) {
     return Printf("%.1f", tenths);
 }
 
+// Channels and physical ids are never negative.
 std::string IntText(const std::optional<int>& value) {
-    return value ? std::to_string(*value) : "-";
+    return value && *value >= 0 ? std::to_string(*value) : "-";
 }
 
 // "1A2B (6699)"; "-" for nothing or a negative number, which no identity is.

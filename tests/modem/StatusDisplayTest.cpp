@@ -332,7 +332,10 @@ TEST(RadioPanelTest, WhatIsNotKnownShowsADash) {
     TModemStatus s;
     s.Radio.Tech = TAccessTech::NrNsa;
     s.Radio.Serving.Rsrp = kNaN;
+    s.Radio.Serving.Rsrq = 1e300;
+    s.Radio.Serving.Sinr = -std::numeric_limits<double>::infinity();
     s.Radio.Serving.AreaCode = -5;
+    s.Radio.Serving.PhysicalId = -1;
     const TRadioPanel panel = RadioPanelOf(s);
     EXPECT_EQ(panel.Technology, "5G NSA + LTE");
     ASSERT_EQ(panel.Metrics.size(), 6u);
