@@ -43,8 +43,15 @@ std::string ServingLine(const TSimNetwork& n) {
                  Num(c.Pci), Num(c.Rsrp + 128), Num(c.Rsrp), Decimal(c.Rsrq), State(n)});
 }
 
-// One section a technology, each neighbour a line.
+// One section a technology, each neighbour a line; the GSM neighbours while GSM serves.
 void NeighbourLines(const TSimNetwork& n, std::vector<std::string>& lines) {
+    if (n.Technology() == TSimRat::Gsm) {
+        lines.push_back("2G:");
+        for (const TSimCellReport& c : n.Neighbours())
+            lines.push_back(Join({Num(c.Channel), Num(c.Rssi), Num(c.Dbm), Num(c.Mcc),
+                                  TwoDigits(c.Mnc), Num(c.Ncc), Num(c.Bcc), Num(c.C1), Num(c.C2),
+                                  Hex(c.Lac, 4), Hex(c.CellId, 4)}));
+    }
     const auto cells = n.RadioNeighbours();
     lines.push_back("3G:");
     for (const TSimRadioCell& c : cells) {

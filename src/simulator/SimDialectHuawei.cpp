@@ -19,7 +19,7 @@ std::string SignalLine(const TSimNetwork& n) {
     const std::string rssi = Num(Clamp(cell->Rssi + 121, 0, 96));
     if (rat == TSimRat::Umts)
         return "^HCSQ: " + Join({"\"WCDMA\"", rssi, Num(Clamp(cell->Rscp + 121, 0, 96)),
-                                 Num(Clamp(cell->EcIo2 + 64, 0, 65))});
+                                 Num(Clamp(cell->EcIo2 + 65, 0, 65))});
     return "^HCSQ: " +
            Join({"\"LTE\"", rssi, Num(Clamp(cell->Rsrp + 141, 0, 97)),
                  Num(Clamp(5 * cell->Sinr + 101, 0, 251)), Num(Clamp(2 * cell->Rsrq + 40, 0, 34))});

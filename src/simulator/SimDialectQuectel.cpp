@@ -41,14 +41,21 @@ std::string Plmn(const TSimRadioCell& c) {
     return Num(c.Mcc) + "," + TwoDigits(c.Mnc);
 }
 
-// From "LTE" on: the fields of the LTE serving line (the second line on 5G NSA).
+// The LTE SINR as the model writes it.
+int LteSinr(int sinr, std::string_view model) {
+    return IsFiveGModel(model) ? sinr : Clamp((sinr + 20) * 5, 0, 250);
+}
+
+// From "LTE" on: the fields of the LTE serving line (the second line on 5G NSA). The RM5xx
+// firmware drops the sign of the RSSI.
 std::string LteFields(const TSimRadioCell& c, std::string_view model) {
-    const int sinr = IsFiveGModel(model) ? c.Sinr : Clamp((c.Sinr + 20) * 5, 0, 250);
+    const int sinr = LteSinr(c.Sinr, model);
+    const int rssi = IsFiveGModel(model) ? -c.Rssi : c.Rssi;
     const int cqi = Clamp((c.Sinr + 10) / 3 + 1, 1, 15);
     const std::string bw = Num(LteBandwidthCode(c.BandwidthMhz));
     return Join({"\"LTE\"", c.Tdd ? "\"TDD\"" : "\"FDD\"", Plmn(c), Hex(c.CellId), Num(c.Pci),
                  Num(c.Channel), Num(c.Band), bw, bw, Hex(c.Area), Num(c.Rsrp), Num(c.Rsrq),
-                 Num(c.Rssi), Num(sinr), Num(cqi), "-32768", Num(c.Rsrp + 142)});
+                 Num(rssi), Num(sinr), Num(cqi), "-32768", Num(c.Rsrp + 142)});
 }
 
 std::string WcdmaFields(const TSimRadioCell& c) {
@@ -105,7 +112,20 @@ void ServingCell(const TSimDialectContext& ctx, std::vector<std::string>& lines)
                               Num(leg->Sinr), Num(leg->Rsrq), Num(leg->Channel), Num(leg->Band)}));
 }
 
-void NeighbourCells(const TSimNetwork& n, std::vector<std::string>& lines) {
+// GSM rows: arfcn, cell_resel_priority, thresh_gsm_high, thresh_gsm_low, ncc_permitted,
+// band, bsic, rssi, srxlev.
+void GsmNeighbours(const TSimNetwork& n, std::vector<std::string>& lines) {
+    for (const TSimCellReport& c : n.Neighbours())
+        lines.push_back("+QENG: " +
+                        Join({"\"neighbourcell\"", "\"GSM\"", Num(c.Channel), "0", "0", "0", "255",
+                              "0", Num(c.Ncc * 8 + c.Bcc), Num(c.Dbm), Num(c.C1)}));
+}
+
+void NeighbourCells(const TSimNetwork& n, std::string_view model, std::vector<std::string>& lines) {
+    if (n.Technology() == TSimRat::Gsm) {
+        GsmNeighbours(n, lines);
+        return;
+    }
     const auto serving = n.RadioServing();
     if (!serving)
         return;
@@ -116,10 +136,10 @@ void NeighbourCells(const TSimNetwork& n, std::vector<std::string>& lines) {
                                   Num(c.Pci), Num(c.Rscp), Num(c.EcIo2 / 2), Num(c.Rscp + 110)}));
         } else if (c.Rat == TSimRat::Lte && serving->Rat == TSimRat::Lte &&
                    c.Channel == serving->Channel) {
-            lines.push_back("+QENG: " +
-                            Join({"\"neighbourcell intra\"", "\"LTE\"", Num(c.Channel), Num(c.Pci),
-                                  Num(c.Rsrq), Num(c.Rsrp), Num(c.Rssi), Num(c.Sinr),
-                                  Num(c.Rsrp + 142), "3", "62", "10", "62"}));
+            lines.push_back("+QENG: " + Join({"\"neighbourcell intra\"", "\"LTE\"", Num(c.Channel),
+                                              Num(c.Pci), Num(c.Rsrq), Num(c.Rsrp), Num(c.Rssi),
+                                              Num(LteSinr(c.Sinr, model)), Num(c.Rsrp + 142), "3",
+                                              "62", "10", "62"}));
         } else if (c.Rat == TSimRat::Lte) {
             lines.push_back("+QENG: " + Join({"\"neighbourcell inter\"", "\"LTE\"", Num(c.Channel),
                                               Num(c.Pci), Num(c.Rsrq), Num(c.Rsrp), Num(c.Rssi),
@@ -154,7 +174,7 @@ public:
         if (cmd.Kind == TSimCommandKind::Set && ArgIs(cmd.Args, "servingcell"))
             ServingCell(c, lines);
         else if (cmd.Kind == TSimCommandKind::Set && ArgIs(cmd.Args, "neighbourcell"))
-            NeighbourCells(c.Network, lines);
+            NeighbourCells(c.Network, c.Model, lines);
         else
             return TSimDialectResult::Error;
         return TSimDialectResult::Ok;

@@ -1,7 +1,7 @@
 // Sierra Wireless (EM74xx, MC73xx): AT!GSTATUS? in the layout of the Sierra manual (AirPrime
 // EM74xx/MC74xx AT Command Reference, !GSTATUS): label/value pairs two to a line, separated
-// by tabs, the first RSRP the main antenna's. The radio lines are the LTE ones; on other
-// technologies only the time and state lines come, and "---" stands where a value is not.
+// by tabs, the first RSRP the main antenna's. On WCDMA and GSM the channel, LAC and cell
+// come instead of the LTE lines; "---" stands where a value is not.
 #include "simulator/SimDialect.h"
 
 namespace celdara {
@@ -51,8 +51,22 @@ void Status(const TSimDialectContext& ctx, std::vector<std::string>& lines) {
                          "Temperature:", "37"));
     lines.push_back(Pair("System mode:", Mode(rat, service), "PS state:",
                          Service(n) == TSimService::Registered ? "Attached" : "Not attached"));
-    if (service && cell && cell->Rat == TSimRat::Lte)
+    if (!service)
+        return;
+    if (cell && cell->Rat == TSimRat::Lte) {
         LteLines(*cell, lines);
+        return;
+    }
+    // Hex codes with their decimal value, as the LTE lines give them.
+    const bool umts = cell.has_value();
+    const int lac = umts ? cell->Area : n.Serving()->Lac;
+    const std::int64_t id = umts ? cell->CellId : n.Serving()->CellId;
+    lines.push_back(Pair(
+        umts ? "WCDMA channel:" : "GSM channel:", Num(umts ? cell->Channel : n.Serving()->Channel),
+        "LAC:", Hex(lac, 4) + " (" + Num(lac) + ")"));
+    std::string line = "Cell ID:";
+    line.resize(15, ' ');
+    lines.push_back(line + Hex(id, umts ? 8 : 4) + " (" + Num(id) + ")");
 }
 
 class TSierraDialect final : public TSimDialect {

@@ -25,13 +25,14 @@ std::string GsmLine(const TSimCellReport& s) {
                              Num(s.Dbm), "0", Num(s.C1) + "-" + Num(s.C2)});
 }
 
-// The fields after the band as the manual's example writes them: UARFCN, PSC, 0, RSCP,
-// Ec/Io, the receive level over the minimum, 0, 0.
+// The SIM7600 manual's order: the PSC before the UARFCN ("Freq"), then SSC, Ec/Io (dB),
+// RSCP (dBm), Qual, RxLev, TXPWR.
 std::string WcdmaLine(const TSimRadioCell& c) {
     return "+CPSI: " +
            Join({"WCDMA", "Online", Plmn(c.Mcc, c.Mnc), "0x" + Hex(c.Area, 4), Num(c.CellId),
-                 c.Band == 8 ? "WCDMA 900" : "WCDMA IMT 2000", Num(c.Channel), Num(c.Pci), "0",
-                 Num(c.Rscp), Num(c.EcIo2 / 2), Num(c.Rscp + 107), "0", "0"});
+                 c.Band == 8 ? "WCDMA 900" : "WCDMA IMT 2000", Num(c.Pci), Num(c.Channel), "0",
+                 Decimal(c.EcIo2, true), Num(c.Rscp), Num(Clamp(c.EcIo2 / 2 + 24, 0, 49)),
+                 Num(Clamp(c.Rscp + 137, 0, 63)), "0"});
 }
 
 std::string LteLine(const TSimRadioCell& c) {

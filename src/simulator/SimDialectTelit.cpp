@@ -37,10 +37,12 @@ std::string WcdmaLine(const TSimRadioCell& c, const TSimDialectContext& ctx) {
                  Hex(c.CellId), Quoted(ctx.Imsi), NetworkName(ctx.Network), "3", "0"});
 }
 
+// ABND: 2 GSM 900, 3 DCS 1800.
 std::string GsmLine(const TSimCellReport& s, const TSimDialectContext& ctx) {
-    return "#RFSTS: " +
-           Join({Plmn(s.Mcc, s.Mnc), Num(s.Channel), Num(s.Dbm), Hex(s.Lac, 4), "FF", "0", "19",
-                 "0", "1", Hex(s.CellId, 4), Quoted(ctx.Imsi), NetworkName(ctx.Network), "3", "3"});
+    const bool dcs = s.Channel >= 512 && s.Channel <= 885;
+    return "#RFSTS: " + Join({Plmn(s.Mcc, s.Mnc), Num(s.Channel), Num(s.Dbm), Hex(s.Lac, 4), "FF",
+                              "0", "19", "0", "1", Hex(s.CellId, 4), Quoted(ctx.Imsi),
+                              NetworkName(ctx.Network), "3", dcs ? "3" : "2"});
 }
 
 std::string StatusLine(const TSimDialectContext& ctx) {

@@ -168,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(Dialects, SimDialectShapeTest, ::testing::Values(
     ShapeCase{"quectel_lte_only_on_nsa", "quectel", "EG25", TSimRat::LteNr, kQeng, {R"(+QENG: "servingcell","NOCONN","LTE","FDD",262,01,1A2D101,123,6300,20,3,3,A5B1,-95,-11,-65,16,10,-32768,47)"}},
     ShapeCase{"quectel_search", "quectel", "RM500Q-GL", TSimRat::LteNr, kQeng, {R"(+QENG: "servingcell","SEARCH")"}, false},
     ShapeCase{"simcom_lte", "simcom", "", TSimRat::Lte, "AT+CPSI?", {"+CPSI: LTE,Online,262-01,0xA5B1,27398401,123,EUTRAN-BAND20,6300,5,5,-110,-950,-650,16"}},
-    ShapeCase{"simcom_umts", "simcom", "", TSimRat::Umts, "AT+CPSI?", {"+CPSI: WCDMA,Online,262-01,0xA5B1,49332643,WCDMA 900,3011,286,0,-85,-7,22,0,0"}},
+    ShapeCase{"simcom_umts", "simcom", "", TSimRat::Umts, "AT+CPSI?", {"+CPSI: WCDMA,Online,262-01,0xA5B1,49332643,WCDMA 900,286,3011,0,-7.5,-85,22,52,0"}},
     ShapeCase{"simcom_gsm", "simcom", "", TSimRat::Gsm, "AT+CPSI?", {"+CPSI: GSM,Online,262-01,0xA5B1,15437,779 DCS1800,-72,0,34-34"}},
     ShapeCase{"simcom_nsa", "simcom", "SIMCOM_SIM8262E-M2", TSimRat::LteNr, "AT+CPSI?", {"+CPSI: LTE,Online,262-01,0xA5B1,27398401,123,EUTRAN-BAND3,1300,5,5,-110,-950,-650,16",
         "+CPSI: NR5G_NSA,501,NR5G_BAND78,643296,-880,-110,180"}},
@@ -194,9 +194,11 @@ INSTANTIATE_TEST_SUITE_P(Dialects, SimDialectShapeTest, ::testing::Values(
         "System mode:   LTE        \tPS state:    Attached", "LTE band:      B20     \t\tLTE bw:      10 MHz",
         "LTE Rx chan:   6300\t\tLTE Tx chan: 24300", "PCC RxM RSSI:  -65\t\tRSRP (dBm):  -95", "PCC RxD RSSI:  -67\t\tRSRP (dBm):  -97",
         "Tx Power:      ---\t\tTAC:         A5B1 (42417)", "RSRQ (dB):     -11.0\t\tCell ID:     01A2D101 (27447553)", "SINR (dB):      8.0"}},
-    // The radio lines are LTE's: elsewhere and without service only the state lines.
+    // On WCDMA and GSM the channel, LAC and cell instead of the LTE lines.
     ShapeCase{"sierra_umts", "sierra", "", TSimRat::Umts, "AT!GSTATUS?", {"!GSTATUS:", "Current Time:  4946\t\tTemperature: 37",
-        "System mode:   WCDMA\t\tPS state:    Attached"}},
+        "System mode:   WCDMA\t\tPS state:    Attached", "WCDMA channel: 10688\t\tLAC:         A5B1 (42417)", "Cell ID:       02F0C1A3 (49332643)"}},
+    ShapeCase{"sierra_gsm", "sierra", "", TSimRat::Gsm, "AT!GSTATUS?", {"!GSTATUS:", "Current Time:  4946\t\tTemperature: 37",
+        "System mode:   GSM\t\tPS state:    Attached", "GSM channel:   71\t\tLAC:         A5B1 (42417)", "Cell ID:       3C4D (15437)"}},
     ShapeCase{"sierra_search", "sierra", "", TSimRat::Lte, "AT!GSTATUS?", {"!GSTATUS:", "Current Time:  4946\t\tTemperature: 37",
         "System mode:   No service\t\tPS state:    Not attached"}, false},
     ShapeCase{"cereg_on_lte", "3gpp", "", TSimRat::Lte, "AT+CEREG=2;+CEREG?", {R"(+CEREG: 2,5,"A5B1","01A2D101",7)"}},
@@ -241,6 +243,9 @@ INSTANTIATE_TEST_SUITE_P(Dialects, SimDialectMarkTest, ::testing::Values(
     MarkCase{"c5greg_on_nsa", "quectel", "RM500Q-GL", TSimRat::LteNr, true, "AT+C5GREG=2;+C5GREG?", R"(\+C5GREG: 2,0)"},
     MarkCase{"cereg_searching", "3gpp", "", TSimRat::Lte, false, "AT+CEREG?", R"(\+CEREG: 0,2)"},
     // Quectel: +CSQ 99,99 while LTE serves, a level on UMTS; others give LTE's RSSI.
+    // RM5xx firmware drops the LTE RSSI's sign (RSRP and RSRQ keep theirs); the EG25 writes it.
+    MarkCase{"rm5xx_rssi_sign", "quectel", "RM500Q-GL", TSimRat::Lte, true, kQeng, R"(\+QENG: "servingcell","NOCONN","LTE","FDD",([^,]+,){9}-\d+,-\d+,\d+,.*)"},
+    MarkCase{"eg25_rssi_sign", "quectel", "EG25", TSimRat::Lte, true, kQeng, R"(\+QENG: "servingcell","NOCONN","LTE","FDD",([^,]+,){9}-\d+,-\d+,-\d+,.*)"},
     MarkCase{"quectel_csq_on_lte", "quectel", "EG25", TSimRat::Lte, true, "AT+CSQ", R"(\+CSQ: 99,99)"},
     MarkCase{"quectel_csq_on_umts", "quectel", "EG25", TSimRat::Umts, true, "AT+CSQ", R"(\+CSQ: ([0-9]|[12][0-9]|3[01]),99)"},
     MarkCase{"simcom_csq_on_lte", "simcom", "", TSimRat::Lte, true, "AT+CSQ", R"(\+CSQ: ([0-9]|[12][0-9]|3[01]),99)"},
@@ -325,10 +330,10 @@ Levels FromVendor(const std::string& dialect, const Lines& lines) {
         return umts ? Levels{{}, {}, {}, n(10), n(11)}
                     : Levels{n(13), n(14), -20 + n(16) / 5, {}, {}};
     if (dialect == "simcom")
-        return umts ? Levels{{}, {}, {}, n(9), n(10)}
+        return umts ? Levels{{}, {}, {}, n(10), n(9)} // the PSC before the UARFCN
                     : Levels{n(11) / 10, n(10) / 10, n(13), {}, {}};
     if (dialect == "huawei")
-        return umts ? Levels{{}, {}, {}, n(2) - 121, n(3) / 2 - 32}
+        return umts ? Levels{{}, {}, {}, n(2) - 121, n(3) / 2 - 32.5}
                     : Levels{n(2) - 141, n(4) / 2 - 20, n(3) / 5 - 20.2, {}, {}};
     if (dialect == "cinterion")
         return umts ? Levels{{}, {}, {}, n(4), n(3)} : Levels{n(12), n(13), {}, {}, {}};
@@ -445,41 +450,46 @@ TEST(SimDialectTest, LostNrLegLeavesOnlyTheAnchor) {
 }
 
 TEST(SimDialectTest, NeighbourListsHaveTheManualsLayouts) {
-    // Quectel manuals, AT+QENG="neighbourcell"; ELS61-E AT Command Set, ^SMONP (the 3G and
-    // 4G rows written from its parameter lists).
+    // Quectel manuals, AT+QENG="neighbourcell" (the GSM row written from its parameter list);
+    // ELS61-E AT Command Set, ^SMONP (rows written from its parameter lists): each row must be
+    // laid out as one of its kind, every kind of the serving technology must come.
     const Lines quectel = {
         R"(+QENG: "neighbourcell intra","LTE",6300,124,-14,-104,-73,2,22,3,62,10,62)",
         R"(+QENG: "neighbourcell inter","LTE",1300,55,-12,-99,-70,-,30,5,8,8)",
-        R"(+QENG: "neighbourcell","WCDMA",10688,0,4,2,286,-88,-9,22)"};
-    const Lines cinterion = {"3G:", "10688,286,-7.5,-85,22,29",
+        R"(+QENG: "neighbourcell","WCDMA",10688,0,4,2,286,-88,-9,22)",
+        R"(+QENG: "neighbourcell","GSM",71,0,0,0,255,0,27,-72,34)"};
+    const Lines cinterion = {"2G:", "71,43,-67,262,01,3,3,38,38,A5B1,3C4D",
+                             "3G:", "10688,286,-7.5,-85,22,29",
                              "4G:", "6300,-11.0,-95,33,123,A5B1"};
-    const auto laidOut = [](const std::string& row, const Lines& examples) {
-        return std::any_of(examples.begin(), examples.end(),
-                           [&](const std::string& e) { return HasLayoutOf(row, e); });
+    const auto kindOf = [](const std::string& row, const Lines& examples) {
+        auto e = std::find(examples.begin(), examples.end(), row); // a heading as it is
+        if (e == examples.end())
+            e = std::find_if(examples.begin(), examples.end(),
+                             [&](const std::string& x) { return HasLayoutOf(row, x); });
+        return e == examples.end() ? -1 : static_cast<int>(e - examples.begin());
     };
-    for (TSimRat rat : {TSimRat::Lte, TSimRat::Umts}) {
+    const std::pair<TSimRat, std::set<int>> cases[] = {
+        {TSimRat::Lte, {1, 2}}, {TSimRat::Umts, {1, 2}}, {TSimRat::Gsm, {3}}};
+    for (const auto& [rat, wanted] : cases) {
         SimHarness q(DialectOptions("quectel", "EG25", {{rat, 3600}}, 4));
         SimHarness c(DialectOptions("cinterion", "", {{rat, 3600}}, 4));
-        std::set<std::string> kinds;
+        std::set<int> kinds;
         for (int i = 0; i < 20; ++i) {
             q.Run(6000);
             c.Run(6000);
             const Lines rows = Info(q, "AT+QENG=\"neighbourcell\"");
             EXPECT_LE(rows.size(), 6u);
-            for (const std::string& r : rows) {
-                EXPECT_TRUE(laidOut(r, quectel)) << r;
-                kinds.insert(r.substr(0, r.find(',', r.find(',') + 1)));
+            for (const std::string& r : rows)
+                EXPECT_GE(*kinds.insert(kindOf(r, quectel)).first, 0) << r;
+            int section = -1; // rows follow their heading: 2G, 3G, 4G in this order
+            for (const std::string& r : Info(c, "AT^SMONP")) {
+                const int at = kindOf(r, cinterion);
+                EXPECT_TRUE(at >= 0 && (at % 2 == 0 ? at > section : at == section + 1)) << r;
+                section = at % 2 == 0 ? at : section;
             }
-            const Lines smonp = Info(c, "AT^SMONP");
-            const auto at4g = std::find(smonp.begin(), smonp.end(), "4G:");
-            ASSERT_TRUE(!smonp.empty() && smonp[0] == "3G:" && at4g != smonp.end());
-            for (auto r = smonp.begin() + 1; r != smonp.end(); ++r) {
-                EXPECT_TRUE(r == at4g || HasLayoutOf(*r, cinterion[r < at4g ? 1 : 3])) << *r;
-            }
+            EXPECT_EQ(section, 4) << "the 4G heading comes";
         }
-        // Served by either, the other LTE carriers and UMTS are measured.
-        EXPECT_TRUE(kinds.count(R"(+QENG: "neighbourcell","WCDMA")"));
-        EXPECT_TRUE(kinds.count(R"(+QENG: "neighbourcell inter","LTE")"));
+        EXPECT_TRUE(std::includes(kinds.begin(), kinds.end(), wanted.begin(), wanted.end()));
     }
 }
 
