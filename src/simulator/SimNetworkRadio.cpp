@@ -14,7 +14,6 @@ namespace celdara {
 namespace {
 
 constexpr int kSitesPerOperator = 3;
-constexpr std::size_t kGsmCellsPerOperator = 9;
 constexpr int kRadioMargin = 4; // dB a cell must lead the serving one by to take over
 constexpr int kMaxOwnNeighbours = 4;
 constexpr int kMaxOtherNeighbours = 2;
@@ -154,7 +153,10 @@ void TSimNetwork::AddRadioCell(int op, int c, const RadioSite& site) {
     cell.base = radioRng_.Range(-118, -72) + carrier.bias;
     switch (carrier.rat) {
     case TSimRat::Umts:
-        f.Area = cells_[static_cast<std::size_t>(op) * kGsmCellsPerOperator].fixed.Lac;
+        // One location area with the operator's GSM cells, as the networks plan them.
+        f.Area = std::find_if(cells_.begin(), cells_.end(), [op](const Cell& g) {
+                     return g.op == op;
+                 })->fixed.Lac;
         f.Pci = site.Psc;
         f.CellId = (static_cast<std::int64_t>(site.Rnc) << 16) | (site.UmtsCell + c);
         cell.base += 12; // RSCP sits above RSRP on the same path
