@@ -1,8 +1,9 @@
 // Quectel (EC2x, EG25, RM5xx): AT+QENG="servingcell" and ="neighbourcell" in the layouts of
 // the Quectel AT manuals (EC2x&EG9x&EG2x-G&EM05 Series AT Commands Manual, AT+QENG; RM500Q
 // series, AT+QENG). Firmware habits kept: +CSQ answers 99,99 while LTE or NR serves, +CREG
-// is not registered then, the LTE SINR of the LTE-only models is in fifths of a dB from
-// -20 dB, and values the modem does not have are "-" or -32768.
+// is not registered then, the LTE SINR of the LTE-only models (serving cell and neighbours)
+// is in fifths of a dB from -20 dB, the RM5xx drop the sign of the LTE RSSI, and values the
+// modem does not have are "-" or -32768.
 #include "simulator/SimDialect.h"
 
 namespace celdara {
