@@ -1,6 +1,8 @@
-// The whole program at work: the main window with Qt's real event loop polling the built-in
-// simulated modem. Reports poll cycles per second, the CPU share of the process and its
-// resident memory at the start and at the end of the run.
+// The whole program at work: the main window with Qt's real event loop polling a simulated
+// modem. Reports poll cycles per second, the CPU share of the process and its resident
+// memory at the start and at the end of the run, side by side for the built-in GSM modem,
+// the built-in LTE modem and a modem of 27.007 commands only (no ^MONI) on a pseudo-terminal,
+// next to the GSM modem on a pseudo-terminal for the same path.
 //   CELDARA_MONITOR_SECONDS=600 build/release/bench/app_monitor_bench
 #include "app/MainWindow.h"
 #include "app/PortComboBox.h"
@@ -10,6 +12,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
@@ -47,7 +50,33 @@ void RunEventLoop(int ms) {
     loop.exec();
 }
 
-void MonitorTheSimulatedModem(benchmark::State& state) {
+// The pseudo-terminal tool beside this benchmark, running a modem of `dialect`; its
+// terminal's path is what it prints first.
+class SimulatorTool {
+public:
+    explicit SimulatorTool(const QString& dialect) {
+        const QString tool =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/celdara-modem-sim");
+        // The latency of the built-in modems, so that only the path differs.
+        process_.start(tool, {QStringLiteral("--dialect"), dialect, QStringLiteral("--latency"),
+                              QStringLiteral("5")});
+        if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
+            path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+    }
+    ~SimulatorTool() {
+        process_.terminate();
+        if (!process_.waitForFinished(3000))
+            process_.kill();
+        process_.waitForFinished(3000);
+    }
+    const QString& Path() const { return path_; }
+
+private:
+    QProcess process_;
+    QString path_;
+};
+
+void MonitorOnePort(benchmark::State& state, const QString& port) {
     using namespace celdara;
     const QByteArray seconds = qgetenv("CELDARA_MONITOR_SECONDS");
     const int duration = seconds.isEmpty() ? 10 : seconds.toInt();
@@ -57,10 +86,16 @@ void MonitorTheSimulatedModem(benchmark::State& state) {
         auto* window = new TfrmMain(&Application());
         window->show();
         QCoreApplication::processEvents();
-        const int index = window->cmbPort->findText(kVirtualModemPort);
-        window->cmbPort->setCurrentIndex(index);
-        emit window->cmbPort->activated(index);
-        RunEventLoop(2000); // settle: port open, modem prepared
+        // Chosen as the user does: from the list, or typed in for a terminal's path.
+        const int index = window->cmbPort->findText(port);
+        if (index >= 0) {
+            window->cmbPort->setCurrentIndex(index);
+            emit window->cmbPort->activated(index);
+        } else {
+            window->cmbPort->setEditText(port);
+            emit window->cmbPort->activated(-1);
+        }
+        RunEventLoop(3000); // settle: port open, modem prepared, its commands learnt
         const double rssStart = ResidentMegabytes();
         const double cpuStart = CpuSeconds();
         const std::uint64_t cyclesStart = window->Monitor().CompletedCycles();
@@ -76,7 +111,32 @@ void MonitorTheSimulatedModem(benchmark::State& state) {
         delete window;
     }
 }
-BENCHMARK(MonitorTheSimulatedModem)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+void BuiltInPort(benchmark::State& state, const char* port) {
+    MonitorOnePort(state, QString::fromLatin1(port));
+}
+
+void ToolPort(benchmark::State& state, const char* dialect) {
+    SimulatorTool tool(QString::fromLatin1(dialect));
+    if (tool.Path().isEmpty()) {
+        state.SkipWithError("celdara-modem-sim did not start");
+        return;
+    }
+    MonitorOnePort(state, tool.Path());
+}
+
+BENCHMARK_CAPTURE(BuiltInPort, virtual_modem, celdara::kVirtualModemPort)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BuiltInPort, virtual_lte_modem, celdara::kLteVirtualModemPort)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(ToolPort, pty_gsm, "gsm")->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK_CAPTURE(ToolPort, pty_3gpp, "3gpp")
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
 
 } // namespace
 

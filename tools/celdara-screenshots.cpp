@@ -2,10 +2,12 @@
 // offscreen platform, so no display is needed and nothing appears on screen.
 //
 //   celdara-screenshots FOLDER        the main window after about ten seconds of polling the
-//                                     simulated modem, the terminal beside it, the terminal with
-//                                     traffic of every kind, the signal graph and every gauge kind
-//   celdara-screenshots --doc FOLDER  only the two pictures of the README and the help document,
-//                                     under their names there (screenshot.png, terminal.png)
+//                                     simulated GSM modem and the LTE one, the terminal beside
+//                                     it, the terminal with traffic of every kind, the signal
+//                                     graph and every gauge kind
+//   celdara-screenshots --doc FOLDER  only the pictures of the README and the help document,
+//                                     under their names there (screenshot.png, terminal.png,
+//                                     screenshot-lte.png)
 //
 // The window keeps its settings in a temporary folder: the user's own are never touched.
 #include "app/MainWindow.h"
@@ -60,25 +62,28 @@ void Wait(int ms) {
     loop.exec();
 }
 
-// The main window polling the built-in simulated modem, and its terminal with all traffic
-// shown, as the debug menu entry gives it.
-void ShootMainWindow(Shots& shots, const QString& windowName, const QString& terminalName) {
+// The main window polling a built-in simulated modem, and its terminal with all traffic
+// shown, as the debug menu entry gives it (no terminal picture without `terminalName`).
+void ShootMainWindow(Shots& shots, const char* port, const QString& windowName,
+                     const QString& terminalName = {}) {
     auto* window = new TfrmMain(&Application());
     window->show();
     QCoreApplication::processEvents();
     // Picked in the port box as the user does.
     PortComboBox* box = window->cmbPort;
-    const int index = box->findText(QString::fromLatin1(kVirtualModemPort));
+    const int index = box->findText(QString::fromLatin1(port));
     if (index >= 0) {
         box->setCurrentIndex(index);
         emit box->activated(index);
     }
     Wait(10000);
     shots.Save(window->grab().toImage(), windowName);
-    window->mnuDebugTerminal->trigger();
-    Wait(1500);
-    window->termMain->FlushView();
-    shots.Save(window->termMain->Form()->grab().toImage(), terminalName);
+    if (!terminalName.isEmpty()) {
+        window->mnuDebugTerminal->trigger();
+        Wait(1500);
+        window->termMain->FlushView();
+        shots.Save(window->termMain->Form()->grab().toImage(), terminalName);
+    }
     window->close();
     delete window;
     QCoreApplication::processEvents();
@@ -227,8 +232,9 @@ void ShootGauges(Shots& shots) {
 int Usage(std::FILE* to) {
     std::fprintf(to, "usage: celdara-screenshots [--doc] FOLDER\n"
                      "Writes pictures of the main window, the terminal, the graph and the gauges\n"
-                     "into FOLDER; with --doc only screenshot.png and terminal.png, the pictures\n"
-                     "of the README and the help document (celdara-screenshots --doc doc).\n");
+                     "into FOLDER; with --doc only screenshot.png, terminal.png and\n"
+                     "screenshot-lte.png, the pictures of the README and the help document\n"
+                     "(celdara-screenshots --doc doc).\n");
     return to == stdout ? 0 : 2;
 }
 
@@ -265,9 +271,11 @@ int main(int argc, char** argv) {
 
     Shots shots(QString::fromLocal8Bit(folder));
     if (doc) {
-        ShootMainWindow(shots, "screenshot.png", "terminal.png");
+        ShootMainWindow(shots, kVirtualModemPort, "screenshot.png", "terminal.png");
+        ShootMainWindow(shots, kLteVirtualModemPort, "screenshot-lte.png");
     } else {
-        ShootMainWindow(shots, "main-window.png", "terminal-in-program.png");
+        ShootMainWindow(shots, kVirtualModemPort, "main-window.png", "terminal-in-program.png");
+        ShootMainWindow(shots, kLteVirtualModemPort, "main-window-lte.png");
         ShootTerminal(shots);
         ShootGraphs(shots);
         ShootGauges(shots);

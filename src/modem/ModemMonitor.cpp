@@ -4,6 +4,8 @@
 #include "modem/ReplyParsers.h"
 #include "util/TextConvert.h"
 
+#include <algorithm>
+
 namespace celdara {
 
 namespace {
@@ -421,8 +423,7 @@ void ModemMonitor::Identify(int baseStep, const char* command, std::string& fiel
         if (nextStep < 0) {
             LearnRadio();
             EnterState(msPoll);
-        }
-        else
+        } else
             Next(nextStep, true);
     }
 }
@@ -643,6 +644,9 @@ void ModemMonitor::LearnRadio() {
     MoniAnswered_ = MonpAnswered_ = false;
     RadioQueries_ = RadioQueriesFor(Manufacturer_, Model_);
     RadioMisses_.assign(RadioQueries_.size(), 0);
+    RadioAnswered_.assign(RadioQueries_.size(), false);
+    JoinRadio_ = true;
+    Joined_.clear();
 }
 
 std::vector<std::string> ModemMonitor::RadioCommands() const {
@@ -665,26 +669,89 @@ void ModemMonitor::SayRadioQueries() {
 }
 
 void ModemMonitor::PollRadio() {
-    const std::size_t index = static_cast<std::size_t>(Step_ - 500) / 2;
+    if (Step_ == 500) {
+        AskJoined();
+        return;
+    }
+    if (Step_ == 501) {
+        TakeJoinedReply();
+        return;
+    }
+    const std::size_t index = static_cast<std::size_t>(Step_ - 502) / 2;
     if (index >= RadioQueries_.size()) {
         Next(300, true);
         return;
     }
-    if ((Step_ - 500) % 2 == 1) {
+    if ((Step_ - 502) % 2 == 1) {
         TakeRadioReply(index);
         return;
     }
-    if (RadioMisses_[index] < 0) {
+    const bool joined = std::find(Joined_.begin(), Joined_.end(), index) != Joined_.end();
+    if (RadioMisses_[index] < 0 || joined) {
         Next(Step_ + 2, true);
         return;
     }
+    AskRadio(RadioQueries_[index].Command);
+}
+
+void ModemMonitor::AskRadio(const std::string& command) {
     EchoTraffic_ = false;
     LastLine_.clear();
     ReplyLines_.clear();
     TimedOut_ = false;
     Arm(1000);
-    Send(RadioQueries_[index].Command);
+    Send(command);
     Next(Step_ + 1, false);
+}
+
+void ModemMonitor::AskJoined() {
+    // Extended commands the modem has answered one by one go on one line, as the status
+    // poll does: each round trip saved is a shorter cycle. Their replies are told apart by
+    // their prefixes.
+    Joined_.clear();
+    if (JoinRadio_) {
+        for (std::size_t i = 0; i < RadioQueries_.size(); ++i)
+            if (RadioAnswered_[i] && RadioMisses_[i] >= 0 &&
+                RadioQueries_[i].Command.rfind("AT+", 0) == 0)
+                Joined_.push_back(i);
+    }
+    if (Joined_.size() < 2) {
+        Joined_.clear();
+        Next(502, true);
+        return;
+    }
+    std::string line = "AT";
+    for (std::size_t i : Joined_) {
+        const std::string_view command = Trim(RadioQueries_[i].Command);
+        line += (line.size() > 2 ? ";" : "") + std::string(command.substr(2));
+    }
+    AskRadio(line + "\r");
+}
+
+void ModemMonitor::TakeJoinedReply() {
+    const bool failed = TimedOut_ || IsFinalError(LastLine_);
+    if (failed) {
+        // Some firmware takes only one vendor command a line: one by one from now on.
+        Disarm();
+        JoinRadio_ = false;
+        // Asked one by one in this cycle too, so that it has its values.
+        Joined_.clear();
+        TermLine("  The radio commands on one line went " +
+                 std::string(TimedOut_ ? "unanswered" : "refused (" + LastLine_ + ")") +
+                 ": they are sent one by one on this connection.");
+        Next(502, true);
+        return;
+    }
+    if (LastLine_.empty())
+        return;
+    if (LastLine_ == "OK") {
+        Disarm();
+        for (std::size_t i : Joined_)
+            RadioQueries_[i].Parse(ReplyLines_, WorkStatus_);
+        Next(502, true);
+    } else if (ReplyLines_.size() < kMaxReplyLines) {
+        ReplyLines_.push_back(LastLine_);
+    }
 }
 
 void ModemMonitor::TakeRadioReply(std::size_t index) {
@@ -700,6 +767,7 @@ void ModemMonitor::TakeRadioReply(std::size_t index) {
     if (LastLine_ == "OK") {
         Disarm();
         RadioMisses_[index] = 0;
+        RadioAnswered_[index] = true;
         RadioQueries_[index].Parse(ReplyLines_, WorkStatus_);
         Next(Step_ + 1, true);
     } else if (IsFinalError(LastLine_)) {

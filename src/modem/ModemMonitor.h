@@ -120,6 +120,10 @@ private:
     void LearnRadio();
     void PollRadio();
     void TakeRadioReply(std::size_t index);
+    void AskRadio(const std::string& command);
+    // The queries answered so far, on one line (step 500 and its reply, 501).
+    void AskJoined();
+    void TakeJoinedReply();
     void DropRadioQuery(std::size_t index, const std::string& why);
     // Says once which queries stand in for the missing AT^MONI.
     void SayRadioQueries();
@@ -172,6 +176,10 @@ private:
     std::vector<TRadioQuery> RadioQueries_;
     // Per query: unanswered sends in a row, or -1 once it is not sent any more.
     std::vector<int> RadioMisses_;
+    std::vector<bool> RadioAnswered_;
+    // The answered extended queries go on one line until the modem refuses that.
+    bool JoinRadio_ = true;
+    std::vector<std::size_t> Joined_;
     TReplyLines ReplyLines_;
     std::string PendingOperator_;
     std::string SwitchingTo_; // the operator of the switch under way

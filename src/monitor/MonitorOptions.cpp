@@ -36,9 +36,9 @@ bool IsOperatorChoice(const std::string& text) {
 
 std::string MonitorUsage() {
     return "Usage: celdara-monitor [options] PORT\n"
-           "Polls the GSM modem on PORT (a device such as ttyUSB2 or /dev/ttyACM0, or the\n"
-           "built-in simulated modems virtual-modem and virtual-modem-faulty) and prints one\n"
-           "record per completed poll cycle.\n"
+           "Polls the modem on PORT (a device such as ttyUSB2 or /dev/ttyACM0, or one of the\n"
+           "built-in simulated modems virtual-modem, virtual-modem-faulty and\n"
+           "virtual-lte-modem) and prints one record per completed poll cycle.\n"
            "\n"
            "Options:\n"
            "  --format text|csv|jsonl  record format (default text)\n"

@@ -29,6 +29,9 @@ protected:
         modem->replies["AT+QENG=\"neighbourcell\"\r"] = "\r\n+CME ERROR: 4\r\n";
     }
 
+    // The commands answered in the first cycle, on one line.
+    static constexpr const char* kJoined = "AT+CESQ;+CEREG?;+QENG=\"servingcell\"\r";
+
     std::vector<std::string> SentSince(std::size_t from) const {
         return {modem->commands.begin() + static_cast<std::ptrdiff_t>(from), modem->commands.end()};
     }
@@ -72,6 +75,13 @@ TEST_F(RadioPollTest, RefusedCommandsAreAskedOnceAndTheOthersEveryCycle) {
                               "asked again on this connection."),
               1);
 
+    // This modem takes one command a line: the second cycle's joined line is refused, and
+    // it is asked one by one from then on.
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 2; }, 5000));
+    EXPECT_EQ(modem->Count(kJoined), 1);
+    EXPECT_EQ(view.CountLines("< \x20 The radio commands on one line went refused (ERROR): they "
+                              "are sent one by one on this connection."),
+              1);
     const std::size_t from = modem->commands.size();
     const std::uint64_t cycles = monitor->CompletedCycles();
     ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= cycles + 3; }, 5000));
@@ -87,6 +97,27 @@ TEST_F(RadioPollTest, RefusedCommandsAreAskedOnceAndTheOthersEveryCycle) {
     EXPECT_EQ(modem->Count("AT+C5GREG?\r"), 1);
     EXPECT_EQ(monitor->RadioCommands(),
               (std::vector<std::string>{"AT+CESQ", "AT+CEREG?", "AT+QENG=\"servingcell\""}));
+}
+
+TEST_F(RadioPollTest, AnsweredCommandsGoOnOneLine) {
+    // The replies of a joined line follow each other, with one final result (V.250 5.4.2).
+    auto body = [&](const char* command) {
+        const std::string& reply = modem->replies[command];
+        return reply.substr(0, reply.find("\r\n\r\nOK")) + "\r\n";
+    };
+    modem->replies[kJoined] =
+        body("AT+CESQ\r") + body("AT+CEREG?\r") + body("AT+QENG=\"servingcell\"\r") + "\r\nOK\r\n";
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
+    const std::size_t from = modem->commands.size();
+    const TModemStatus single = monitor->ShownStatus();
+    const std::uint64_t cycles = monitor->CompletedCycles();
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= cycles + 2; }, 5000));
+    EXPECT_EQ(SentSince(from),
+              (std::vector<std::string>{PollCommand, kJoined, PollCommand, kJoined}));
+    EXPECT_EQ(monitor->ShownStatus().Radio.Serving.Rsrp, -95.0);
+    EXPECT_EQ(monitor->ShownStatus().Radio.EpsRegState, 1);
+    EXPECT_EQ(monitor->ShownStatus().Radio.Serving.Sinr, single.Radio.Serving.Sinr);
 }
 
 TEST_F(RadioPollTest, TheRepliesFillTheRadioStatus) {
