@@ -114,8 +114,6 @@ public:
     // Ports that came or went (udev's monitor reports them); the box follows and keeps
     // what it shows.
     void ApplyPortEvents(const std::vector<TPortEvent>& events);
-    // True when udev's monitor tells of ports as they come and go.
-    bool WatchesPorts() const { return portMonitor_ != nullptr; }
 
     // IModemView
     void AddLine(const std::string& text, int kind) override;

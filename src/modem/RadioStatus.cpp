@@ -49,6 +49,56 @@ TAccessTech AccessTechOfAct(int act) {
     }
 }
 
+namespace {
+
+struct TBandRange {
+    int Band;
+    int First;
+    int Last;
+};
+
+// Downlink channels; where ranges overlap, the band of European networks comes first.
+constexpr TBandRange kUmtsBands[] = {
+    {1, 10562, 10838}, {2, 9662, 9938}, {4, 1537, 1738}, {5, 4357, 4458}, {8, 2937, 3088},
+};
+constexpr TBandRange kLteBands[] = {
+    {1, 0, 599},        {2, 600, 1199},     {3, 1200, 1949},    {4, 1950, 2399},
+    {5, 2400, 2649},    {7, 2750, 3449},    {8, 3450, 3799},    {12, 5010, 5179},
+    {13, 5180, 5279},   {20, 6150, 6449},   {25, 8040, 8689},   {28, 9210, 9659},
+    {32, 9920, 10359},  {38, 37750, 38249}, {40, 38650, 39649}, {41, 39650, 41589},
+    {42, 41590, 43589}, {66, 66436, 67335}, {71, 68586, 68935},
+};
+constexpr TBandRange kNrBands[] = {
+    {78, 620000, 653333}, {77, 653334, 680000}, {1, 422000, 434000},  {3, 361000, 376000},
+    {7, 524000, 538000},  {8, 185000, 192000},  {28, 151600, 160600}, {20, 160601, 164200},
+    {38, 514000, 523999}, {40, 460000, 480000}, {41, 499200, 513999}, {258, 2016667, 2070832},
+};
+
+template <std::size_t N>
+std::optional<int> BandIn(const TBandRange (&bands)[N], int channel) {
+    for (const TBandRange& range : bands)
+        if (channel >= range.First && channel <= range.Last)
+            return range.Band;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<int> BandOfRadioChannel(TAccessTech tech, int channel) {
+    switch (tech) {
+    case TAccessTech::Umts:
+        return BandIn(kUmtsBands, channel);
+    case TAccessTech::Lte:
+    case TAccessTech::NbIot:
+        return BandIn(kLteBands, channel);
+    case TAccessTech::NrSa:
+    case TAccessTech::NrNsa:
+        return BandIn(kNrBands, channel);
+    default:
+        return std::nullopt;
+    }
+}
+
 std::optional<std::int64_t> ENodeBOf(const TRadioCell& cell) {
     if (cell.Tech != TAccessTech::Lte || !cell.CellId)
         return std::nullopt;

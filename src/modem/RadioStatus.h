@@ -42,12 +42,12 @@ struct TRadioCell {
     std::optional<int> MncDigits; // 2 or 3, when the modem wrote the MNC with its digits
 
     // Measurements, in dBm (levels) or dB (qualities).
-    std::optional<double> Rssi; // GSM RSSI, LTE RSSI
-    std::optional<double> Rscp; // UMTS
-    std::optional<double> EcIo; // UMTS
-    std::optional<double> Rsrp; // LTE RSRP, NR SS-RSRP
-    std::optional<double> Rsrq; // LTE RSRQ, NR SS-RSRQ
-    std::optional<double> Sinr; // LTE SINR/RS-SNR, NR SS-SINR
+    std::optional<double> Rssi;   // GSM RSSI, LTE RSSI
+    std::optional<double> Rscp;   // UMTS
+    std::optional<double> EcIo;   // UMTS
+    std::optional<double> Rsrp;   // LTE RSRP, NR SS-RSRP
+    std::optional<double> Rsrq;   // LTE RSRQ, NR SS-RSRQ
+    std::optional<double> Sinr;   // LTE SINR/RS-SNR, NR SS-SINR
     std::optional<int> BitErrors; // GSM BER class 0..7
 
     bool operator==(const TRadioCell&) const = default;
@@ -56,6 +56,12 @@ struct TRadioCell {
 // The eNodeB number of an LTE cell identity (the upper 20 of its 28 bits), which tells the
 // towers apart; nothing when the cell is not LTE or has no identity.
 std::optional<std::int64_t> ENodeBOf(const TRadioCell& cell);
+
+// The band of a downlink channel number of UMTS (UARFCN, 25.101 5.4.4), LTE (EARFCN, 36.101
+// 5.7.3) or NR (NR-ARFCN, 38.101-1 5.4.2.3), for the bands used in Europe and the common
+// others; nothing for GSM, an unknown technology or a channel outside them. Neighbour lists
+// give the channel but seldom the band.
+std::optional<int> BandOfRadioChannel(TAccessTech tech, int channel);
 
 inline constexpr std::size_t kMaxRadioNeighbours = 16;
 

@@ -234,6 +234,13 @@ std::string BandText(TAccessTech tech, const std::optional<int>& band) {
     }
 }
 
+// The band the modem named, else the one its channel lies in.
+std::optional<int> BandOf(const TRadioCell& cell, TAccessTech tech) {
+    if (cell.Band || !cell.Channel)
+        return cell.Band;
+    return BandOfRadioChannel(tech, *cell.Channel);
+}
+
 std::string OperatorCodeText(const TRadioCell& cell) {
     if (!cell.Mcc || !cell.Mnc || *cell.Mcc < 0 || *cell.Mnc < 0)
         return "-";
@@ -248,7 +255,7 @@ TAccessTech TechOf(const TRadioCell& cell, TAccessTech listed) {
 std::vector<std::string> RadioRowTexts(const TRadioCell& cell, TAccessTech listed) {
     const bool umts = listed == TAccessTech::Umts;
     return {IntText(cell.Channel),
-            BandText(TechOf(cell, listed), cell.Band),
+            BandText(TechOf(cell, listed), BandOf(cell, TechOf(cell, listed))),
             IntText(cell.PhysicalId),
             NumberText(umts ? cell.Rscp : cell.Rsrp),
             NumberText(umts ? cell.EcIo : cell.Rsrq),
@@ -398,14 +405,15 @@ void AddLteMetrics(TRadioPanel& panel, const std::string& prefix, const TRadioCe
 std::string TechnologyText(const TModemStatus& status, TAccessTech tech) {
     const TRadioCell& serving = status.Radio.Serving;
     // The serving cell of 5G NSA is its LTE anchor.
-    std::string band = BandText(tech == TAccessTech::NrNsa ? TAccessTech::Lte : tech, serving.Band);
+    const TAccessTech cells = tech == TAccessTech::NrNsa ? TAccessTech::Lte : tech;
+    std::string band = BandText(cells, BandOf(serving, cells));
     if (tech == TAccessTech::Gsm && band == "-" && serving.Channel)
         band = BandOfChannel(*serving.Channel);
     const std::string own = band == "-" || band == "?" ? "" : " " + band;
     if (tech != TAccessTech::NrNsa)
         return AccessTechName(tech) + own;
     const TRadioCell nr = status.Radio.NrLeg.value_or(TRadioCell{});
-    const std::string nrBand = BandText(TAccessTech::NrNsa, nr.Band);
+    const std::string nrBand = BandText(TAccessTech::NrNsa, BandOf(nr, TAccessTech::NrNsa));
     return std::string("5G NSA") + (nrBand == "-" ? "" : " " + nrBand) + " + LTE" + own;
 }
 

@@ -127,6 +127,35 @@ TEST(BandOfChannelTest, NamesTheGsmBands) {
         EXPECT_EQ(BandOfChannel(channel), band) << channel;
 }
 
+TEST(BandOfChannelTest, NamesTheBandsOfUmtsLteAndNrChannels) {
+    // Downlink channel ranges of 25.101 5.4.4, 36.101 5.7.3 and 38.101-1 5.4.2.3.
+    const struct {
+        const char* name;
+        TAccessTech tech;
+        int channel;
+        std::optional<int> band;
+    } cases[] = {
+        {"UMTS 2100", TAccessTech::Umts, 10688, 1},
+        {"UMTS 900", TAccessTech::Umts, 3011, 8},
+        {"UMTS gap", TAccessTech::Umts, 5000, std::nullopt},
+        {"LTE 800 first", TAccessTech::Lte, 6150, 20},
+        {"LTE 800 last", TAccessTech::Lte, 6449, 20},
+        {"LTE past 800", TAccessTech::Lte, 6450, std::nullopt},
+        {"LTE 1800", TAccessTech::Lte, 1300, 3},
+        {"LTE 2600", TAccessTech::Lte, 3350, 7},
+        {"LTE 2100 from 0", TAccessTech::Lte, 0, 1},
+        {"NB-IoT as LTE", TAccessTech::NbIot, 6300, 20},
+        {"NR 3500", TAccessTech::NrNsa, 643296, 78},
+        {"NR 700 under SA", TAccessTech::NrSa, 155000, 28},
+        {"NR beyond every band", TAccessTech::NrSa, 3000000, std::nullopt},
+        {"negative", TAccessTech::Lte, -1, std::nullopt},
+        {"GSM has its own", TAccessTech::Gsm, 50, std::nullopt},
+        {"no technology", TAccessTech::Unknown, 6300, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BandOfRadioChannel(c.tech, c.channel), c.band) << c.name;
+}
+
 TEST(GraphValueTest, ANewServingCellSpikesOnceThenTheLevelShows) {
     int last = -1;
     TModemStatus s;
@@ -417,7 +446,11 @@ TEST(CellGridTest, ColumnsFollowTheServingTechnology) {
         TRow texts;
     } cases[] = {
         {"LTE serving", lte, lteHeaders, 0, {"6300", "B20", "123", "-95", "-10.5", "13", "230 03"}},
-        {"LTE neighbour", lte, lteHeaders, 1, {"1300", "-", "7", "-101.3", "-", "-", "-"}},
+        {"LTE neighbour, band by its channel",
+         lte,
+         lteHeaders,
+         1,
+         {"1300", "B3", "7", "-101.3", "-", "-", "-"}},
         {"LTE empty row", lte, lteHeaders, 2, TRow(7, "-")},
         {"5G NSA anchor",
          nsa,
