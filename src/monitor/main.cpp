@@ -4,6 +4,8 @@
 #include "monitor/HeadlessMonitor.h"
 #include "qtplatform/QtMessageLoop.h"
 #include "serial/LyrComm32.h"
+#include "serial/PortChoice.h"
+#include "serial/PortSource.h"
 #include "serial/SerialDevice.h"
 #include "simulator/SimSerialDevice.h"
 
@@ -23,11 +25,16 @@ void Quit(int code) {
         Qt::QueuedConnection);
 }
 
-void ListPorts() {
-    for (const TSerialDeviceEntry& entry : ListSerialDevices()) {
-        const bool builtIn = FindSerialDeviceProvider(entry.PortName) != nullptr;
-        std::printf("%-24s %s\n", entry.PortName.c_str(),
-                    builtIn ? "built-in simulated modem" : entry.DeviceName.c_str());
+// In the program's order (a modem's AT port first), each with what udev tells of it and the
+// stable name to pass on, which is the one to give as PORT.
+void PrintPorts() {
+    for (const TPortInfo& port : ListPorts()) {
+        std::string description = port.BuiltIn ? "built-in simulated modem" : DescribePort(port);
+        if (description.empty())
+            description = port.Uart ? "serial port of the machine (UART)" : port.Driver;
+        if (!port.ById.empty())
+            description += (description.empty() ? "" : ", ") + std::string("as ") + port.ById;
+        std::printf("%-24s %s\n", PortShortName(port).c_str(), description.c_str());
     }
 }
 
@@ -57,7 +64,7 @@ int main(int argc, char** argv) {
     RegisterSerialClasses();
     RegisterSimulatedModems();
     if (options->ListPorts) {
-        ListPorts();
+        PrintPorts();
         return 0;
     }
 
