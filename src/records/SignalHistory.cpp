@@ -1,6 +1,7 @@
 #include "records/SignalHistory.h"
 
 #include "records/PollRecord.h"
+#include "records/RecordFields.h"
 
 #include <algorithm>
 #include <cmath>
@@ -77,11 +78,15 @@ std::vector<int> TSignalHistory::Series(TGraphSeries series) const {
 }
 
 std::string TSignalHistory::ToCsv() const {
-    std::string csv = "time,level\n";
+    // The measurements after the level, so that a reader of the older two columns still
+    // finds them where they were.
+    std::string csv = "time,level,rsrp,sinr\n";
     for (const TEntry& entry : entries_) {
         csv += IsoTimeText(entry.Time) + ',';
         if (entry.Sample.Level >= 0)
             csv += std::to_string(entry.Sample.Level);
+        csv += ',' + recordfields::DecimalText(entry.Sample.Rsrp).value_or("");
+        csv += ',' + recordfields::DecimalText(entry.Sample.Sinr).value_or("");
         csv += '\n';
     }
     return csv;

@@ -49,7 +49,8 @@ public:
     // falling to a value nobody measured.
     std::vector<int> Series(TGraphSeries series) const;
 
-    // "time,level" and one row per value, oldest first; no value is an empty level.
+    // "time,level,rsrp,sinr" and one row per value, oldest first; what a cycle did not
+    // measure is an empty field.
     std::string ToCsv() const;
 
 private:

@@ -20,16 +20,26 @@ TEST(SignalHistory, KeepsTheNewestValuesWithTheirTimesAndLeavesMissingOnesEmpty)
     while (std::getline(csv, line))
         lines.push_back(line);
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0], "time,level");
+    EXPECT_EQ(lines[0], "time,level,rsrp,sinr");
     // Oldest first; the times are those of values 2, 3 and 4.
-    EXPECT_EQ(lines[1].substr(lines[1].find(',')), ",20");
-    EXPECT_EQ(lines[2].substr(lines[2].find(',')), ",30");
-    EXPECT_EQ(lines[3].substr(lines[3].find(',')), ",");
+    EXPECT_EQ(lines[1].substr(lines[1].find(',')), ",20,,");
+    EXPECT_EQ(lines[2].substr(lines[2].find(',')), ",30,,");
+    EXPECT_EQ(lines[3].substr(lines[3].find(',')), ",,,");
     EXPECT_LT(lines[1].substr(0, lines[1].find(',')), lines[3].substr(0, lines[3].find(',')));
 }
 
+TEST(SignalHistory, TheTableCarriesRsrpAndSinrWithOneDecimal) {
+    TSignalHistory history(4);
+    const auto now = std::chrono::system_clock::from_time_t(1'765'290'000);
+    history.Add(now, TGraphSample{67, -75.3, 20.0});
+    history.Add(now, TGraphSample{40, -101.0, std::nullopt});
+    const std::string csv = history.ToCsv();
+    EXPECT_NE(csv.find(",67,-75.3,20.0\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",40,-101.0,\n"), std::string::npos) << csv;
+}
+
 TEST(SignalHistory, AnEmptyHistoryIsTheHeaderAlone) {
-    EXPECT_EQ(TSignalHistory(10).ToCsv(), "time,level\n");
+    EXPECT_EQ(TSignalHistory(10).ToCsv(), "time,level,rsrp,sinr\n");
     TSignalHistory none(0);
     none.Add(std::chrono::system_clock::now(), 5);
     EXPECT_EQ(none.Size(), 0u);
