@@ -1,5 +1,5 @@
 // Huawei (ME909s, E3372, MU709): AT^HCSQ? and AT^SYSINFOEX in the layouts of the Huawei
-// manual (HUAWEI ME909s Series LTE Module AT Command Interface Specification, ^HCSQ and
+// manual (HUAWEI ME909s Series LTE Module AT command interface manual, ^HCSQ and
 // ^SYSINFOEX). Levels are indices on the manual's scales, 255 where there is none.
 #include "simulator/SimDialect.h"
 

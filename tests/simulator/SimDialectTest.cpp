@@ -152,7 +152,7 @@ constexpr const char* kQeng = "AT+QENG=\"servingcell\"";
 
 // Quectel EC2x&EG9x&EG2x-G&EM05 Series AT Commands Manual and RG50xQ&RM5xxQ Series AT
 // Commands Manual, AT+QENG="servingcell"; SIM7500_SIM7600 and SIM8200 Series AT Command
-// Manuals, AT+CPSI?; HUAWEI ME909s Series AT Command Interface Specification, ^HCSQ? and
+// Manuals, AT+CPSI?; HUAWEI ME909s Series AT command interface manual, ^HCSQ? and
 // ^SYSINFOEX; ELS61-E AT Command Set, ^SMONI; LE910Cx AT Commands Reference Guide, #RFSTS?;
 // AirPrime EM74xx/MC74xx AT Command Reference, !GSTATUS?; 3GPP TS 27.007 10.1.22 / 10.1.23.
 // clang-format off
