@@ -3,6 +3,7 @@
 #include "AppTestSupport.h"
 #include "app/RadioPanelView.h"
 #include "app/Translations.h"
+#include "modem/RadioSamples.h"
 #include "simulator/SimSerialDevice.h"
 #include "widgets/TrkwXPGraph.h"
 
@@ -17,19 +18,11 @@
 namespace celdara::testing {
 namespace {
 
+// The window's cases want other quality words than the sample gives: RSRQ excellent, SINR
+// poor.
 TModemStatus LteStatus() {
-    TModemStatus s;
-    s.Radio.Tech = TAccessTech::Lte;
+    TModemStatus s = SampleLteStatus();
     TRadioCell& cell = s.Radio.Serving;
-    cell.Tech = TAccessTech::Lte;
-    cell.Channel = 6300;
-    cell.Band = 20;
-    cell.PhysicalId = 123;
-    cell.AreaCode = 0x1A2B;
-    cell.CellId = 0x1A2B3C4;
-    cell.Mcc = 230;
-    cell.Mnc = 3;
-    cell.Rsrp = -95;
     cell.Rsrq = -9;
     cell.Sinr = -2.5;
     TRadioCell neighbour;

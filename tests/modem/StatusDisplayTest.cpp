@@ -1,5 +1,6 @@
 #include "modem/StatusDisplay.h"
 
+#include "RadioSamples.h"
 #include "modem/ReplyParsers.h"
 
 #include <gtest/gtest.h>
@@ -9,24 +10,6 @@ namespace celdara {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-TModemStatus LteStatus(TAccessTech tech = TAccessTech::Lte) {
-    TModemStatus s;
-    s.Radio.Tech = tech;
-    TRadioCell& cell = s.Radio.Serving;
-    cell.Tech = TAccessTech::Lte;
-    cell.Channel = 6300;
-    cell.Band = 20;
-    cell.PhysicalId = 123;
-    cell.AreaCode = 0x1A2B;
-    cell.CellId = 0x1A2B3C4;
-    cell.Mcc = 230;
-    cell.Mnc = 3;
-    cell.Rsrp = -95;
-    cell.Rsrq = -10.5;
-    cell.Sinr = 13;
-    return s;
-}
 
 TRadioCell NrLeg() {
     TRadioCell nr;
@@ -88,15 +71,15 @@ TEST(SignalLevelTest, ChoosesTheMeasurementTheTechnologyHas) {
         ParseSignalQuality(line, s);
         return s;
     };
-    TModemStatus lteNoRsrp = csq(LteStatus(), "+CSQ: 13,99");
+    TModemStatus lteNoRsrp = csq(testing::SampleLteStatus(), "+CSQ: 13,99");
     lteNoRsrp.Radio.Serving.Rsrp.reset();
     TModemStatus unknownTech;
     unknownTech.Radio.Serving.Rsrp = -44;
-    TModemStatus nsaLegOnly = LteStatus(TAccessTech::NrNsa);
+    TModemStatus nsaLegOnly = testing::SampleLteStatus(TAccessTech::NrNsa);
     nsaLegOnly.Radio.Serving.Rsrp.reset();
     nsaLegOnly.Radio.NrLeg = NrLeg();
     nsaLegOnly.Radio.NrLeg->Rsrp = -116;
-    TModemStatus lteNaN = csq(LteStatus(), "+CSQ: 16,0");
+    TModemStatus lteNaN = csq(testing::SampleLteStatus(), "+CSQ: 16,0");
     lteNaN.Radio.Serving.Rsrp = kNaN;
     const struct {
         const char* name;
@@ -104,8 +87,8 @@ TEST(SignalLevelTest, ChoosesTheMeasurementTheTechnologyHas) {
         int level;
     } cases[] = {
         {"GSM keeps the +CSQ level", MoniStatus(), 50},
-        {"LTE takes the RSRP over +CSQ", csq(LteStatus(), "+CSQ: 31,0"), 47},
-        {"+CSQ 99 on LTE takes the RSRP", csq(LteStatus(), "+CSQ: 99,99"), 47},
+        {"LTE takes the RSRP over +CSQ", csq(testing::SampleLteStatus(), "+CSQ: 31,0"), 47},
+        {"+CSQ 99 on LTE takes the RSRP", csq(testing::SampleLteStatus(), "+CSQ: 99,99"), 47},
         {"LTE without RSRP keeps +CSQ", lteNoRsrp, 40},
         {"no technology, +CSQ never asked: the RSRP", unknownTech, 100},
         {"UMTS with a +CSQ level keeps it", csq(UmtsStatus(), "+CSQ: 16,0"), 50},
@@ -172,7 +155,7 @@ TEST(GraphValueTest, ANewServingCellSpikesOnceThenTheLevelShows) {
 
 TEST(GraphValueTest, ARadioCellSpikesWhenItsChannelOrPciChanges) {
     int last = -1;
-    TModemStatus s = LteStatus();
+    TModemStatus s = testing::SampleLteStatus();
     s.Radio.Serving.Rsrp = -92;
     EXPECT_EQ(GraphValueOf(s, last), 100);
     EXPECT_LT(last, -1);
@@ -190,7 +173,7 @@ TEST(GraphValueTest, ARadioCellSpikesWhenItsChannelOrPciChanges) {
 
 TEST(GraphValueTest, TheSampleCarriesTheServingRsrpAndSinr) {
     int last = -1;
-    TModemStatus s = LteStatus(TAccessTech::NrNsa);
+    TModemStatus s = testing::SampleLteStatus(TAccessTech::NrNsa);
     s.Radio.NrLeg = NrLeg();
     s.Radio.Serving.Sinr.reset();
     GraphSampleOf(s, last);
@@ -315,7 +298,7 @@ TEST(QualityTest, BordersBelongToTheirWords) {
 using TIdentity = std::vector<std::pair<std::string, std::string>>;
 
 TEST(RadioPanelTest, LteShowsBandMetricsAndIdentity) {
-    const TRadioPanel panel = RadioPanelOf(LteStatus());
+    const TRadioPanel panel = RadioPanelOf(testing::SampleLteStatus());
     EXPECT_EQ(panel.Technology, "LTE B20");
     EXPECT_EQ(panel.Metrics, (std::vector<TMetricText>{
                                  {"RSRP", "-95 dBm", "fair", TQuality::Fair},
@@ -329,7 +312,7 @@ TEST(RadioPanelTest, LteShowsBandMetricsAndIdentity) {
 }
 
 TEST(RadioPanelTest, FiveGNsaShowsTheAnchorAndTheNrLeg) {
-    TModemStatus s = LteStatus(TAccessTech::NrNsa);
+    TModemStatus s = testing::SampleLteStatus(TAccessTech::NrNsa);
     s.Radio.Serving.Band = 3;
     s.Radio.NrLeg = NrLeg();
     const TRadioPanel panel = RadioPanelOf(s);
@@ -394,8 +377,8 @@ TEST(RadioPanelTest, OnlyARadioTechnologyHasAPanel) {
         {"^MONI alone", MoniStatus(), "", 0},
         {"^MONI with a GSM AcT", moniWithAct, "", 0},
         {"a GSM cell of the radio status", gsmCell, "GSM 1800", 1},
-        {"5G SA", LteStatus(TAccessTech::NrSa), "5G SA n20", 3},
-        {"NB-IoT", LteStatus(TAccessTech::NbIot), "NB-IoT B20", 3},
+        {"5G SA", testing::SampleLteStatus(TAccessTech::NrSa), "5G SA n20", 3},
+        {"NB-IoT", testing::SampleLteStatus(TAccessTech::NbIot), "NB-IoT B20", 3},
     };
     for (const auto& c : cases) {
         const TRadioPanel panel = RadioPanelOf(c.status);
@@ -423,14 +406,14 @@ TEST(CellGridTest, GsmKeepsTheMoniColumnsAndTexts) {
 }
 
 TEST(CellGridTest, ColumnsFollowTheServingTechnology) {
-    TModemStatus lte = LteStatus();
+    TModemStatus lte = testing::SampleLteStatus();
     TRadioCell neighbour;
     neighbour.Channel = 1300;
     neighbour.PhysicalId = 7;
     neighbour.Rsrp = -101.25;
     neighbour.Rsrq = kNaN;
     AddNeighbour(lte.Radio, neighbour);
-    TModemStatus nsa = LteStatus(TAccessTech::NrNsa);
+    TModemStatus nsa = testing::SampleLteStatus(TAccessTech::NrNsa);
     nsa.Radio.NrLeg = NrLeg();
     nsa.Radio.Serving.Tech = TAccessTech::Unknown;
     TModemStatus gsmCell;
