@@ -112,4 +112,113 @@ bool AddNeighbour(TRadioStatus& radio, const TRadioCell& cell) {
     return true;
 }
 
+bool AddCarrier(TRadioStatus& radio, const TCarrier& carrier) {
+    if (radio.Carriers.size() >= kMaxCarriers)
+        return false;
+    radio.Carriers.push_back(carrier);
+    return true;
+}
+
+namespace {
+
+TCarrier CarrierOfCell(const TRadioCell& cell, TCarrierRole role, TAccessTech tech) {
+    TCarrier carrier;
+    carrier.Role = role;
+    carrier.Tech = tech;
+    carrier.Band = cell.Band;
+    carrier.Channel = cell.Channel;
+    carrier.PhysicalId = cell.PhysicalId;
+    carrier.Rsrp = cell.Rsrp;
+    carrier.Rsrq = cell.Rsrq;
+    carrier.Rssi = cell.Rssi;
+    carrier.Sinr = cell.Sinr;
+    return carrier;
+}
+
+bool NamesItsCarrier(const TRadioCell& cell) {
+    return cell.Band.has_value() || cell.Channel.has_value();
+}
+
+// The serving cell (and the NR leg of 5G NSA) of a modem that reports no carriers.
+std::vector<TCarrier> ServingCarriers(const TRadioStatus& radio) {
+    std::vector<TCarrier> carriers;
+    TAccessTech own = radio.Tech;
+    if (own == TAccessTech::Unknown)
+        own = radio.Serving.Tech;
+    switch (own) {
+    case TAccessTech::Lte:
+    case TAccessTech::NbIot:
+    case TAccessTech::NrSa:
+    case TAccessTech::Umts:
+        break;
+    case TAccessTech::NrNsa:
+        own = TAccessTech::Lte; // the anchor
+        break;
+    default:
+        return carriers;
+    }
+    if (NamesItsCarrier(radio.Serving))
+        carriers.push_back(CarrierOfCell(radio.Serving, TCarrierRole::Primary, own));
+    if (radio.Tech == TAccessTech::NrNsa && radio.NrLeg && NamesItsCarrier(*radio.NrLeg))
+        carriers.push_back(
+            CarrierOfCell(*radio.NrLeg, TCarrierRole::Secondary, TAccessTech::NrNsa));
+    return carriers;
+}
+
+} // namespace
+
+std::vector<TCarrier> CarriersInUse(const TRadioStatus& radio) {
+    std::vector<TCarrier> carriers =
+        radio.Carriers.empty() ? ServingCarriers(radio) : radio.Carriers;
+    for (TCarrier& carrier : carriers)
+        if (!carrier.Band && carrier.Channel)
+            carrier.Band = BandOfRadioChannel(carrier.Tech, *carrier.Channel);
+    return carriers;
+}
+
+std::string CarrierSummaryText(const std::vector<TCarrier>& carriers) {
+    // One group a technology, in the order people name them: the LTE carriers (with the
+    // anchor of EN-DC), its NR legs, NR on a 5G core, UMTS; the groups apart by a middle dot.
+    struct TGroup {
+        TAccessTech Tech;
+        const char* One;
+        const char* Many;
+        const char* BandPrefix;
+    };
+    constexpr TGroup kGroups[] = {
+        {TAccessTech::Lte, "LTE", "LTE-A", "B"},
+        {TAccessTech::NbIot, "NB-IoT", "NB-IoT", "B"},
+        {TAccessTech::NrNsa, "5G NSA", "5G NSA", "n"},
+        {TAccessTech::NrSa, "5G SA", "5G SA", "n"},
+        {TAccessTech::Umts, "UMTS", "UMTS", "B"},
+    };
+    std::string text;
+    for (const TGroup& group : kGroups) {
+        int count = 0;
+        std::string bands;
+        for (const TCarrier& carrier : carriers) {
+            if (carrier.Tech != group.Tech)
+                continue;
+            ++count;
+            if (carrier.Band)
+                bands += (bands.empty() ? "" : "+") + std::string(group.BandPrefix) +
+                         std::to_string(*carrier.Band);
+        }
+        if (count == 0)
+            continue;
+        text += (text.empty() ? "" : " \xc2\xb7 ") +
+                std::string(count > 1 ? group.Many : group.One) +
+                (bands.empty() ? "" : " " + bands);
+    }
+    return text;
+}
+
+std::optional<double> AggregatedBandwidthMhz(const std::vector<TCarrier>& carriers) {
+    std::optional<double> sum;
+    for (const TCarrier& carrier : carriers)
+        if (carrier.BandwidthMhz)
+            sum = sum.value_or(0) + *carrier.BandwidthMhz;
+    return sum;
+}
+
 } // namespace celdara

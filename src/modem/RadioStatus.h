@@ -65,6 +65,27 @@ std::optional<int> BandOfRadioChannel(TAccessTech tech, int channel);
 
 inline constexpr std::size_t kMaxRadioNeighbours = 16;
 
+// One component carrier of the connection: the primary (PCC) and the secondary ones (SCC) of
+// carrier aggregation; the NR leg of EN-DC counts as a secondary carrier with Tech NrNsa.
+enum class TCarrierRole { Primary, Secondary };
+
+struct TCarrier {
+    TCarrierRole Role = TCarrierRole::Primary;
+    TAccessTech Tech = TAccessTech::Unknown; // Lte, NrNsa (the EN-DC leg), NrSa, Umts
+    std::optional<int> Band;                 // band number: 3 for B3, 78 for n78
+    std::optional<int> Channel;              // EARFCN or NR-ARFCN
+    std::optional<double> BandwidthMhz;      // downlink
+    std::optional<int> PhysicalId;           // PCI
+    std::optional<double> Rsrp;              // dBm
+    std::optional<double> Rsrq;              // dB
+    std::optional<double> Rssi;              // dBm
+    std::optional<double> Sinr;              // dB
+
+    bool operator==(const TCarrier&) const = default;
+};
+
+inline constexpr std::size_t kMaxCarriers = 8;
+
 struct TRadioStatus {
     TAccessTech Tech = TAccessTech::Unknown;
     std::optional<int> Act; // the <AcT> number the modem gave last
@@ -75,6 +96,9 @@ struct TRadioStatus {
     std::optional<TRadioCell> NrLeg;
     // At most kMaxRadioNeighbours.
     std::vector<TRadioCell> Neighbours;
+    // The carriers the modem reports in use (AT+QCAINFO and its kind), the primary first; at
+    // most kMaxCarriers. Empty for a modem that does not tell them: see CarriersInUse.
+    std::vector<TCarrier> Carriers;
 
     // The <stat> of +CEREG (EPS) and +C5GREG (5GS), 27.007 10.1.22 / 10.1.23: 0..5 as +CREG,
     // -1 for a value outside that range.
@@ -86,5 +110,23 @@ struct TRadioStatus {
 
 // Adds a neighbour unless the list is full; false when it was full.
 bool AddNeighbour(TRadioStatus& radio, const TRadioCell& cell);
+
+// Adds a carrier unless the list is full; false when it was full.
+bool AddCarrier(TRadioStatus& radio, const TCarrier& carrier);
+
+// The carriers in use as the window and the records show them: those the modem reported;
+// for a modem that reports none, its serving cell as the primary carrier (the LTE anchor on
+// 5G NSA) and the NR leg of 5G NSA as a secondary one, when the cell names a band or a
+// channel. A carrier without a band gets the one its channel tells. Empty without a radio
+// technology of LTE, NR or UMTS.
+std::vector<TCarrier> CarriersInUse(const TRadioStatus& radio);
+
+// The carriers as people write them: "LTE B20", "LTE-A B3+B7", "LTE-A B3+B7 · 5G NSA n78",
+// "5G SA n78+n28", "UMTS B1"; a carrier of unknown band is left out of the band list. Empty
+// for no carriers.
+std::string CarrierSummaryText(const std::vector<TCarrier>& carriers);
+
+// The sum of the carriers' downlink bandwidths in MHz; nothing when no carrier gives one.
+std::optional<double> AggregatedBandwidthMhz(const std::vector<TCarrier>& carriers);
 
 } // namespace celdara
