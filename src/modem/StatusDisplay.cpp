@@ -402,7 +402,8 @@ void AddLteMetrics(TRadioPanel& panel, const std::string& prefix, const TRadioCe
     panel.Metrics.push_back(MetricText(prefix, TMetric::Sinr, cell.Sinr));
 }
 
-std::string TechnologyText(const TModemStatus& status, TAccessTech tech) {
+// The technology with the serving cell's band, for a modem that names no carrier.
+std::string ServingTechnologyText(const TModemStatus& status, TAccessTech tech) {
     const TRadioCell& serving = status.Radio.Serving;
     // The serving cell of 5G NSA is its LTE anchor.
     const TAccessTech cells = tech == TAccessTech::NrNsa ? TAccessTech::Lte : tech;
@@ -415,6 +416,30 @@ std::string TechnologyText(const TModemStatus& status, TAccessTech tech) {
     const TRadioCell nr = status.Radio.NrLeg.value_or(TRadioCell{});
     const std::string nrBand = BandText(TAccessTech::NrNsa, BandOf(nr, TAccessTech::NrNsa));
     return std::string("5G NSA") + (nrBand == "-" ? "" : " " + nrBand) + " + LTE" + own;
+}
+
+// The carriers in use, with what no carrier can be left empty: a band or a channel below
+// zero, a bandwidth that is no positive number a carrier could have (the widest NR carrier
+// is 400 MHz), so that neither the line nor the sum shows it.
+std::vector<TCarrier> ShownCarriers(const TRadioStatus& radio) {
+    std::vector<TCarrier> carriers = CarriersInUse(radio);
+    for (TCarrier& carrier : carriers) {
+        if (carrier.Band && *carrier.Band <= 0)
+            carrier.Band.reset();
+        if (carrier.BandwidthMhz && !(*carrier.BandwidthMhz > 0 && *carrier.BandwidthMhz <= 400))
+            carrier.BandwidthMhz.reset();
+    }
+    return carriers;
+}
+
+std::string TechnologyText(const TModemStatus& status, TAccessTech tech) {
+    const std::vector<TCarrier> carriers = ShownCarriers(status.Radio);
+    std::string text = CarrierSummaryText(carriers);
+    if (text.empty())
+        return ServingTechnologyText(status, tech);
+    if (const std::optional<double> mhz = AggregatedBandwidthMhz(carriers))
+        text += " \xc2\xb7 " + NumberText(mhz) + " MHz";
+    return text;
 }
 
 void AddLteIdentity(TRadioPanel& panel, const TModemStatus& status, TAccessTech tech) {
@@ -443,6 +468,7 @@ TRadioPanel RadioPanelOf(const TModemStatus& status) {
         (tech == TAccessTech::Gsm && status.Radio.Serving == TRadioCell{}))
         return panel;
     panel.Technology = TechnologyText(status, tech);
+    panel.Carriers = CarrierRowsOf(status);
     const TRadioCell& serving = status.Radio.Serving;
     if (tech == TAccessTech::Umts) {
         panel.Metrics.push_back(MetricText("", TMetric::Rscp, serving.Rscp));
@@ -461,6 +487,26 @@ TRadioPanel RadioPanelOf(const TModemStatus& status) {
         AddLteIdentity(panel, status, tech);
     }
     return panel;
+}
+
+const TCarrierRowTexts& CarrierTableHeaders() {
+    static const TCarrierRowTexts headers{"role", "band", "channel", "MHz",
+                                          "PCI",  "RSRP", "RSRQ",    "SINR"};
+    return headers;
+}
+
+std::vector<TCarrierRowTexts> CarrierRowsOf(const TModemStatus& status) {
+    std::vector<TCarrierRowTexts> rows;
+    const std::vector<TCarrier> carriers = ShownCarriers(status.Radio);
+    if (carriers.size() < 2)
+        return rows;
+    for (const TCarrier& carrier : carriers)
+        rows.push_back({carrier.Role == TCarrierRole::Primary ? "PCC" : "SCC",
+                        BandText(carrier.Tech, carrier.Band), IntText(carrier.Channel),
+                        NumberText(carrier.BandwidthMhz), IntText(carrier.PhysicalId),
+                        NumberText(carrier.Rsrp), NumberText(carrier.Rsrq),
+                        NumberText(carrier.Sinr)});
+    return rows;
 }
 
 std::string ConnectionLabelText(const TModemStatus& status) {

@@ -105,15 +105,31 @@ struct TMetricText {
     bool operator==(const TMetricText&) const = default;
 };
 
-// The radio metrics panel: the technology with its band ("LTE B20", "5G NSA n78 + LTE B3"),
-// the serving cell's measurements (on 5G NSA the anchor's, then the NR leg's as "NR RSRP"
-// ...), and the cell's identity (TAC and cell identity in hex and decimal, eNodeB, PCI; LAC,
-// cell identity and PSC on UMTS; LAC and CI on GSM). All empty for a status without a radio
-// technology: a ^MONI modem shows no panel.
+// The carriers table: role, band, channel, downlink MHz, PCI, RSRP, RSRQ, SINR.
+inline constexpr int kCarrierColumns = 8;
+using TCarrierRowTexts = std::array<std::string, kCarrierColumns>;
+
+// The header row of the carriers table.
+const TCarrierRowTexts& CarrierTableHeaders();
+
+// One row a carrier in use (CarriersInUse), the primary first: "PCC" or "SCC", "B3" or "n78",
+// numbers as the cell grid writes them, "-" where not known. Empty for one carrier or none:
+// the technology line says all there is then.
+std::vector<TCarrierRowTexts> CarrierRowsOf(const TModemStatus& status);
+
+// The radio metrics panel: the technology line, which names the carriers in use as people
+// write them with their aggregated downlink bandwidth ("LTE-A B3+B7 · 5G NSA n78 · 140 MHz",
+// "LTE B20") and, for a modem that names none, the technology with the serving cell's band
+// ("GSM 1800", "UMTS", "5G NSA + LTE"); the serving cell's measurements (on 5G NSA
+// the anchor's, then the NR leg's as "NR RSRP" ...), the cell's identity (TAC and cell
+// identity in hex and decimal, eNodeB, PCI; LAC, cell identity and PSC on UMTS; LAC and CI
+// on GSM) and the carriers table. All empty for a status without a radio technology: a ^MONI
+// modem shows no panel.
 struct TRadioPanel {
     std::string Technology;
     std::vector<TMetricText> Metrics;
     std::vector<std::pair<std::string, std::string>> Identity;
+    std::vector<TCarrierRowTexts> Carriers;
 
     bool Empty() const { return Technology.empty(); }
     bool operator==(const TRadioPanel&) const = default;

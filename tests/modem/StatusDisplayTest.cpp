@@ -316,7 +316,7 @@ TEST(RadioPanelTest, FiveGNsaShowsTheAnchorAndTheNrLeg) {
     s.Radio.Serving.Band = 3;
     s.Radio.NrLeg = NrLeg();
     const TRadioPanel panel = RadioPanelOf(s);
-    EXPECT_EQ(panel.Technology, "5G NSA n78 + LTE B3");
+    EXPECT_EQ(panel.Technology, "LTE B3 \xc2\xb7 5G NSA n78");
     ASSERT_EQ(panel.Metrics.size(), 6u);
     EXPECT_EQ(panel.Metrics[0], (TMetricText{"RSRP", "-95 dBm", "fair", TQuality::Fair}));
     EXPECT_EQ(panel.Metrics[3],
@@ -388,6 +388,145 @@ TEST(RadioPanelTest, OnlyARadioTechnologyHasAPanel) {
     }
     EXPECT_EQ(RadioPanelOf(gsmCell).Metrics[0],
               (TMetricText{"RSSI", "-71 dBm", "good", TQuality::Good}));
+}
+
+TCarrier Carrier(TCarrierRole role, TAccessTech tech, int band, int channel, double mhz, int pci) {
+    TCarrier carrier;
+    carrier.Role = role;
+    carrier.Tech = tech;
+    carrier.Band = band;
+    carrier.Channel = channel;
+    carrier.BandwidthMhz = mhz;
+    carrier.PhysicalId = pci;
+    return carrier;
+}
+
+// A status whose modem reports its carriers, each with made-up measurements.
+TModemStatus WithCarriers(TAccessTech tech, std::vector<TCarrier> carriers) {
+    TModemStatus s = testing::SampleLteStatus(tech);
+    for (TCarrier& carrier : carriers) {
+        carrier.Rsrp = -90 - static_cast<int>(s.Radio.Carriers.size());
+        carrier.Rsrq = -10.5;
+        carrier.Sinr = 12;
+        AddCarrier(s.Radio, carrier);
+    }
+    return s;
+}
+
+constexpr auto kPcc = TCarrierRole::Primary;
+constexpr auto kScc = TCarrierRole::Secondary;
+
+TModemStatus EnDcStatus() {
+    return WithCarriers(TAccessTech::NrNsa,
+                        {Carrier(kPcc, TAccessTech::Lte, 3, 1300, 20, 120),
+                         Carrier(kScc, TAccessTech::Lte, 7, 3350, 20, 310),
+                         Carrier(kScc, TAccessTech::NrNsa, 78, 636666, 100, 501)});
+}
+
+TEST(TechnologyLineTest, NamesEveryCarrierWithTheAggregatedBandwidth) {
+    TModemStatus nsaDerived = testing::SampleLteStatus(TAccessTech::NrNsa);
+    nsaDerived.Radio.NrLeg = NrLeg();
+    TModemStatus noBandwidth = EnDcStatus();
+    for (TCarrier& carrier : noBandwidth.Radio.Carriers)
+        carrier.BandwidthMhz.reset();
+    TModemStatus oddBandwidth = EnDcStatus();
+    oddBandwidth.Radio.Carriers[0].BandwidthMhz = 1.4;
+    oddBandwidth.Radio.Carriers[1].BandwidthMhz = -20;
+    oddBandwidth.Radio.Carriers[2].BandwidthMhz = kNaN;
+    TModemStatus noBand = testing::SampleLteStatus();
+    noBand.Radio.Serving.Band.reset();
+    noBand.Radio.Serving.Channel = 99999;
+    TModemStatus umtsNoBand = UmtsStatus();
+    umtsNoBand.Radio.Serving.Band.reset();
+    umtsNoBand.Radio.Serving.Channel.reset();
+    TModemStatus gsmCell;
+    gsmCell.Radio.Tech = TAccessTech::Gsm;
+    gsmCell.Radio.Serving.Channel = 700;
+    const struct {
+        const char* name;
+        TModemStatus status;
+        std::string line;
+    } cases[] = {
+        {"LTE, the serving cell as its carrier", testing::SampleLteStatus(), "LTE B20"},
+        {"LTE, one reported carrier",
+         WithCarriers(TAccessTech::Lte, {Carrier(kPcc, TAccessTech::Lte, 20, 6300, 10, 123)}),
+         "LTE B20 \xc2\xb7 10 MHz"},
+        {"LTE-A",
+         WithCarriers(TAccessTech::Lte, {Carrier(kPcc, TAccessTech::Lte, 3, 1300, 20, 120),
+                                         Carrier(kScc, TAccessTech::Lte, 7, 3350, 15, 310)}),
+         "LTE-A B3+B7 \xc2\xb7 35 MHz"},
+        {"EN-DC with aggregation", EnDcStatus(),
+         "LTE-A B3+B7 \xc2\xb7 5G NSA n78 \xc2\xb7 140 MHz"},
+        {"EN-DC from the anchor and the NR leg", nsaDerived, "LTE B20 \xc2\xb7 5G NSA n78"},
+        {"5G SA aggregation",
+         WithCarriers(TAccessTech::NrSa, {Carrier(kPcc, TAccessTech::NrSa, 78, 636666, 100, 501),
+                                          Carrier(kScc, TAccessTech::NrSa, 28, 155000, 10, 77)}),
+         "5G SA n78+n28 \xc2\xb7 110 MHz"},
+        {"no bandwidth known, no sum", noBandwidth, "LTE-A B3+B7 \xc2\xb7 5G NSA n78"},
+        {"a bandwidth no carrier has is left out", oddBandwidth,
+         "LTE-A B3+B7 \xc2\xb7 5G NSA n78 \xc2\xb7 1.4 MHz"},
+        {"a channel of no band", noBand, "LTE"},
+        {"no carriers: UMTS without a band", umtsNoBand, "UMTS"},
+        {"no carriers: GSM", gsmCell, "GSM 1800"},
+        {"no radio technology", MoniStatus(), ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RadioPanelOf(c.status).Technology, c.line) << c.name;
+}
+
+TEST(CarrierTableTest, HasARowForEachCarrierWhenThereIsMoreThanOne) {
+    EXPECT_EQ(CarrierTableHeaders(),
+              (TCarrierRowTexts{"role", "band", "channel", "MHz", "PCI", "RSRP", "RSRQ", "SINR"}));
+    EXPECT_EQ(RadioPanelOf(EnDcStatus()).Carriers,
+              (std::vector<TCarrierRowTexts>{
+                  {"PCC", "B3", "1300", "20", "120", "-90", "-10.5", "12"},
+                  {"SCC", "B7", "3350", "20", "310", "-91", "-10.5", "12"},
+                  {"SCC", "n78", "636666", "100", "501", "-92", "-10.5", "12"},
+              }));
+    TModemStatus nsaDerived = testing::SampleLteStatus(TAccessTech::NrNsa);
+    nsaDerived.Radio.NrLeg = NrLeg();
+    EXPECT_EQ(CarrierRowsOf(nsaDerived),
+              (std::vector<TCarrierRowTexts>{
+                  {"PCC", "B20", "6300", "-", "123", "-95", "-10.5", "13"},
+                  {"SCC", "n78", "636666", "-", "501", "-79.5", "-11", "21"},
+              }));
+    const struct {
+        const char* name;
+        TModemStatus status;
+    } noTable[] = {
+        {"one reported carrier",
+         WithCarriers(TAccessTech::Lte, {Carrier(kPcc, TAccessTech::Lte, 20, 6300, 10, 123)})},
+        {"the serving cell alone", testing::SampleLteStatus()},
+        {"GSM", MoniStatus()},
+        {"nothing", TModemStatus{}},
+    };
+    for (const auto& c : noTable) {
+        EXPECT_TRUE(CarrierRowsOf(c.status).empty()) << c.name;
+        EXPECT_TRUE(RadioPanelOf(c.status).Carriers.empty()) << c.name;
+    }
+}
+
+TEST(CarrierTableTest, WhatIsNotKnownOrCannotBeShowsADash) {
+    TCarrier bare;
+    bare.Role = kScc;
+    bare.Tech = TAccessTech::Lte;
+    TCarrier wrong = Carrier(kScc, TAccessTech::NrNsa, -78, -1, 0, -5);
+    wrong.Rsrp = kNaN;
+    wrong.Rsrq = 1e300;
+    wrong.Sinr = -std::numeric_limits<double>::infinity();
+    TCarrier channelOnly = bare;
+    channelOnly.Channel = 1300;
+    channelOnly.BandwidthMhz = 1000;
+    TModemStatus s = testing::SampleLteStatus();
+    for (const TCarrier& carrier : {bare, wrong, channelOnly})
+        AddCarrier(s.Radio, carrier);
+    EXPECT_EQ(CarrierRowsOf(s), (std::vector<TCarrierRowTexts>{
+                                    {"SCC", "-", "-", "-", "-", "-", "-", "-"},
+                                    {"SCC", "-", "-", "-", "-", "-", "-", "-"},
+                                    {"SCC", "B3", "1300", "-", "-", "-", "-", "-"},
+                                }));
+    EXPECT_EQ(RadioPanelOf(s).Technology, "LTE-A B3 \xc2\xb7 5G NSA")
+        << "the band its channel tells, none of a wrong one";
 }
 
 using TRow = std::vector<std::string>;
