@@ -147,6 +147,11 @@ public:
     std::optional<TSimRadioCell> RadioServing() const;
     // The NR leg of 5G NSA, empty when the NR cell is out of reach.
     std::optional<TSimRadioCell> NrLeg() const;
+    // The component carriers in use, the primary first: on LTE the band 3 cell with a band 7
+    // secondary, on 5G NSA the same with the NR leg after them, on 5G SA n78 with an n28
+    // secondary. A secondary too weak to be configured is left out; empty on GSM, on UMTS
+    // and without service.
+    std::vector<TSimRadioCell> Carriers() const;
     // Cells of the serving operator around the serving one, its own technology first,
     // then LTE or UMTS for the change between them; strongest first, at most six.
     std::vector<TSimRadioCell> RadioNeighbours() const;
@@ -203,6 +208,7 @@ private:
     bool nr_ = false;
     long long radioSecond_ = 0; // position in the timetable
     int radioCamped_ = -1;
+    int sccCamped_ = -1;
     int nrCamped_ = -1;
 
     TSimRandom rng_;

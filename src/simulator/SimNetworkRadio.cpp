@@ -18,6 +18,7 @@ constexpr int kRadioMargin = 4; // dB a cell must lead the serving one by to tak
 constexpr int kMaxOwnNeighbours = 4;
 constexpr int kMaxOtherNeighbours = 2;
 constexpr int kNrReach = -118;   // dBm; a weaker NR leg is released
+constexpr int kSccReach = -116;  // dBm; a weaker secondary carrier is deconfigured
 constexpr int kHeardLte = -124;  // dBm RSRP; weaker cells are not measured
 constexpr int kHeardUmts = -112; // dBm RSCP
 
@@ -183,7 +184,7 @@ void TSimNetwork::SetRadioPlan(std::vector<TSimRadioPhase> phases, int offset, b
     }
     nr_ = nr;
     radioSecond_ = std::max(0, offset);
-    radioCamped_ = nrCamped_ = -1;
+    radioCamped_ = sccCamped_ = nrCamped_ = -1;
     CampRadio();
 }
 
@@ -243,13 +244,17 @@ int TSimNetwork::RadioCamp(TSimRat rat, int band, int current) const {
 void TSimNetwork::CampRadio() {
     const TSimRat rat = Technology();
     if (rat == TSimRat::Gsm || camped_ < 0) {
-        radioCamped_ = nrCamped_ = -1;
+        radioCamped_ = sccCamped_ = nrCamped_ = -1;
         return;
     }
-    // EN-DC runs on the band 3 anchors, with the leg on n78.
-    const bool nsa = rat == TSimRat::LteNr;
-    radioCamped_ = RadioCamp(CellRat(rat), nsa ? 3 : 0, radioCamped_);
-    nrCamped_ = nsa ? RadioCamp(TSimRat::NrSa, 78, nrCamped_) : -1;
+    // The operators aggregate as European networks commonly do: LTE-A on a band 3 primary
+    // with band 7 beside it, EN-DC on the same anchor with the leg on n78, SA on n78 with n28.
+    const TSimRat cellRat = CellRat(rat);
+    const bool lte = cellRat == TSimRat::Lte;
+    const bool sa = cellRat == TSimRat::NrSa;
+    radioCamped_ = RadioCamp(cellRat, lte ? 3 : sa ? 78 : 0, radioCamped_);
+    sccCamped_ = lte || sa ? RadioCamp(cellRat, lte ? 7 : 28, sccCamped_) : -1;
+    nrCamped_ = rat == TSimRat::LteNr ? RadioCamp(TSimRat::NrSa, 78, nrCamped_) : -1;
 }
 
 TSimRadioCell TSimNetwork::RadioReport(const RadioCell& cell) const {
@@ -279,6 +284,19 @@ std::optional<TSimRadioCell> TSimNetwork::NrLeg() const {
         radio_[nrCamped_].Level() < kNrReach)
         return std::nullopt;
     return RadioReport(radio_[nrCamped_]);
+}
+
+std::vector<TSimRadioCell> TSimNetwork::Carriers() const {
+    std::vector<TSimRadioCell> list;
+    const auto primary = RadioServing();
+    if (!primary || primary->Rat == TSimRat::Umts)
+        return list;
+    list.push_back(*primary);
+    if (sccCamped_ >= 0 && radio_[sccCamped_].Level() >= kSccReach)
+        list.push_back(RadioReport(radio_[sccCamped_]));
+    if (auto leg = NrLeg())
+        list.push_back(*leg);
+    return list;
 }
 
 std::vector<TSimRadioCell> TSimNetwork::RadioNeighbours() const {
