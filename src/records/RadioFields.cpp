@@ -78,10 +78,34 @@ void Append(std::vector<TField>& to, const std::vector<TField>& fields) {
     to.insert(to.end(), fields.begin(), fields.end());
 }
 
+// Neighbour lists give the channel but seldom the band. A cell that does not say its
+// technology has the one it is listed under: the anchor and the neighbours of 5G NSA are LTE
+// cells, as the window's grid takes them.
+void FillBand(TRadioCell& cell, TAccessTech listed) {
+    if (cell.Band || !cell.Channel)
+        return;
+    cell.Band =
+        BandOfRadioChannel(cell.Tech != TAccessTech::Unknown ? cell.Tech : listed, *cell.Channel);
+}
+
+TRadioStatus WithBands(TRadioStatus radio) {
+    TAccessTech listed = radio.Tech != TAccessTech::Unknown ? radio.Tech : radio.Serving.Tech;
+    if (listed == TAccessTech::NrNsa)
+        listed = TAccessTech::Lte;
+    FillBand(radio.Serving, listed);
+    if (radio.NrLeg)
+        FillBand(*radio.NrLeg, TAccessTech::NrNsa);
+    for (TRadioCell& neighbour : radio.Neighbours)
+        FillBand(neighbour, listed);
+    return radio;
+}
+
 // ---- text ------------------------------------------------------------------------------
 
+// A missing value leaves no blank behind.
 void AddWord(std::string& text, const std::string& word) {
-    text += (text.empty() ? "" : " ") + word;
+    if (!word.empty())
+        text += (text.empty() ? "" : " ") + word;
 }
 
 // Bands as people name them: GSM by its frequency, NR with a small n, the others with a B.
@@ -145,7 +169,8 @@ Value DecimalText(std::optional<double> value) {
     return text == "-0.0" ? "0.0" : text;
 }
 
-std::vector<TField> RadioCsvFields(const TRadioStatus& radio) {
+std::vector<TField> RadioCsvFields(const TRadioStatus& given) {
+    const TRadioStatus radio = WithBands(given);
     std::vector<TField> fields = HeadFields(radio);
     const std::vector<TField> serving = CellFields(radio.Serving);
     for (const TField& f : serving)
@@ -166,7 +191,8 @@ std::vector<TField> RadioCsvFields(const TRadioStatus& radio) {
     return fields;
 }
 
-std::string RadioJsonMembers(const TRadioStatus& radio) {
+std::string RadioJsonMembers(const TRadioStatus& given) {
+    const TRadioStatus radio = WithBands(given);
     std::string members = JsonObject(HeadFields(radio));
     members.front() = ',';
     members.pop_back();
@@ -186,7 +212,8 @@ std::string RadioJsonMembers(const TRadioStatus& radio) {
     return members + "]";
 }
 
-std::string RadioText(const TRadioStatus& radio) {
+std::string RadioText(const TRadioStatus& given) {
+    const TRadioStatus radio = WithBands(given);
     const TAccessTech tech = radio.Tech != TAccessTech::Unknown ? radio.Tech : radio.Serving.Tech;
     std::string text = tech == TAccessTech::Unknown ? "" : AccessTechName(tech);
     AddWord(text, CellText(radio.Serving));

@@ -26,8 +26,23 @@ Value DecimalText(std::optional<double> value);
 // How many radio neighbours the CSV rows have columns for; the JSON line carries them all.
 inline constexpr int kCsvRadioNeighbours = 6;
 
-// The radio values of a record in CSV column order, after the GSM columns.
+// How many secondary carriers the CSV rows have columns for, after the primary's.
+inline constexpr int kCsvSecondaryCarriers = 4;
+
+// The radio values of a record in CSV column order, after the GSM columns. A cell whose band
+// the modem did not name has the one its channel lies in, as the window shows it.
 std::vector<TField> RadioCsvFields(const TRadioStatus& radio);
+
+// The carriers in use (CarriersInUse) in CSV column order, after the radio columns.
+std::vector<TField> CarrierCsvFields(const TRadioStatus& radio);
+
+// The carriers as JSON members, "carriers" and "aggregated_bandwidth_mhz", with the leading
+// comma.
+std::string CarrierJsonMembers(const TRadioStatus& radio);
+
+// The carrier part of the text line, with its leading separator; empty unless the modem
+// reported its carriers.
+std::string CarrierText(const TRadioStatus& radio);
 
 // The radio values as JSON members, each with its leading comma, to close the record's object.
 std::string RadioJsonMembers(const TRadioStatus& radio);

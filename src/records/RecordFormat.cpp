@@ -9,37 +9,52 @@
 
 namespace celdara {
 
+namespace {
+
+// A control character (C0, DEL or C1) at the start of UTF-8 text: its code and its length in
+// bytes, 0 for any other character. C1 comes as C2 80..C2 9F; 8-bit terminals take 9B as CSI.
+struct TControl {
+    unsigned Code = 0;
+    std::size_t Bytes = 0;
+};
+
+TControl ControlAt(std::string_view utf8) {
+    const auto c = static_cast<unsigned char>(utf8[0]);
+    if (c < 0x20 || c == 0x7F)
+        return {c, 1};
+    const auto next = utf8.size() > 1 ? static_cast<unsigned char>(utf8[1]) : 0u;
+    if (c == 0xC2 && next >= 0x80 && next <= 0x9F)
+        return {next, 2};
+    return {};
+}
+
+} // namespace
+
 namespace recordfields {
 
 // ---- JSON ------------------------------------------------------------------------------
 
 std::string JsonString(const std::string& utf8) {
     std::string out = "\"";
-    for (unsigned char c : utf8) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        const TControl control = ControlAt(std::string_view(utf8).substr(i));
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
             out += "\\n";
-            break;
-        case '\r':
+        } else if (c == '\r') {
             out += "\\r";
-            break;
-        case '\t':
+        } else if (c == '\t') {
             out += "\\t";
-            break;
-        default:
-            if (c < 0x20 || c == 0x7F) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += static_cast<char>(c);
-            }
+        } else if (control.Bytes > 0) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", control.Code);
+            out += escaped;
+            i += control.Bytes - 1;
+        } else {
+            out += c;
         }
     }
     return out + '"';
@@ -104,12 +119,49 @@ TCellFields CellFields(const TCellInfo& cell) {
     return out;
 }
 
+// The level of the window's bar (SignalLevelOf). The bar takes RSRP or RSCP where the radio
+// measured them and falls back on the +CSQ level, which is no value when +CSQ said 99 ("not
+// known") or a number off its 0..31 scale, where the bar shows 0.
+Value ShownSignalLevel(const TModemStatus& s) {
+    // Which of them the bar took shows in a copy whose +CSQ level is one no modem gives; the
+    // copy tells +CSQ as known or unknown as the status does.
+    constexpr int kNoCsqLevel = -1;
+    TModemStatus probe = s;
+    if (!probe.LevelValid)
+        probe.LevelValid = true, probe.SignalRaw = 99;
+    probe.Level = kNoCsqLevel;
+    const bool fromCsq = SignalLevelOf(probe) == kNoCsqLevel;
+    const bool csqGiven = s.LevelValid && s.SignalRaw >= 0 && s.SignalRaw <= 31;
+    return Number(!fromCsq || csqGiven, SignalLevelOf(s));
+}
+
+// Registered in any domain, +CREG's, +CEREG's (EPS) or +C5GREG's (5GS): state 1 (home) or 5
+// (roaming). No value when none of them told a state of 0..5.
+Value RegisteredValue(const TModemStatus& s) {
+    const std::optional<int> states[] = {
+        s.RegStateValid ? std::optional<int>(s.RegState) : std::nullopt,
+        s.Radio.EpsRegState,
+        s.Radio.NrRegState,
+    };
+    bool told = false;
+    for (const std::optional<int>& state : states) {
+        if (state && (*state == 1 || *state == 5))
+            return "true";
+        told = told || (state && *state >= 0);
+    }
+    return told ? Value("false") : std::nullopt;
+}
+
+// The values of the record after the radio and its carriers.
+std::vector<TField> TailFields(const TPollRecord& r) {
+    return {{"registered", RegisteredValue(r.Status)}};
+}
+
 // The values of the record before the cells.
 std::vector<TField> HeadFields(const TPollRecord& r) {
     const TModemStatus& s = r.Status;
     // 99 is 27.007's "not known": no value, not a measurement.
     const bool rssiGiven = s.LevelValid && s.SignalRaw != 99;
-    const bool percentGiven = s.LevelValid && s.SignalRaw >= 0 && s.SignalRaw <= 31;
     const bool berGiven = s.BitErrorsValid && s.BitErrorsRaw != 99;
     const std::string registration =
         s.RegStateValid ? RegistrationStateText(s.RegState) : std::string();
@@ -125,7 +177,7 @@ std::vector<TField> HeadFields(const TPollRecord& r) {
         {"registration_state", Number(s.RegStateValid && s.RegState >= 0, s.RegState)},
         {"activity", Text(!activity.empty(), activity), true},
         {"activity_state", Number(s.ActivityValid && s.Activity >= 0, s.Activity)},
-        {"signal_percent", Number(percentGiven, s.Level)},
+        {"signal_percent", ShownSignalLevel(s)},
         {"signal_rssi", Number(rssiGiven, s.SignalRaw)},
         {"bit_errors", Number(berGiven, s.BitErrorsRaw)},
     };
@@ -137,11 +189,13 @@ std::string CellPrefix(int row) {
 
 // ---- CSV -------------------------------------------------------------------------------
 
+// A control character from the modem shows as its escape, so that a line break can no more
+// split a row than an ESC can reach the terminal of someone who prints the file.
 std::string CsvField(const Value& value) {
     if (!value)
         return {};
-    const std::string& text = *value;
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
+    const std::string text = VisibleText(*value);
+    if (text.find_first_of(",\"") == std::string::npos)
         return text;
     std::string quoted = "\"";
     for (char c : text) {
@@ -168,6 +222,10 @@ std::string CsvRow(const TPollRecord& record) {
             field(f.Content);
     for (const TField& f : RadioCsvFields(record.Status.Radio))
         field(f.Content);
+    for (const TField& f : CarrierCsvFields(record.Status.Radio))
+        field(f.Content);
+    for (const TField& f : TailFields(record))
+        field(f.Content);
     return row;
 }
 
@@ -189,7 +247,10 @@ std::string JsonLine(const TPollRecord& record) {
         first = false;
         line += JsonObject(cell.Fields);
     }
-    return line + "]" + RadioJsonMembers(record.Status.Radio) + "}";
+    std::string tail = JsonObject(TailFields(record));
+    tail.front() = ',';
+    return line + "]" + RadioJsonMembers(record.Status.Radio) +
+           CarrierJsonMembers(record.Status.Radio) + tail;
 }
 
 // ---- text ------------------------------------------------------------------------------
@@ -200,6 +261,40 @@ std::string Padded(const std::string& text, std::size_t width) {
 
 std::string RightAligned(const std::string& text, std::size_t width) {
     return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+// The operator as the window's status bar names it. Blanks around a name or code are no part
+// of it, and a name of blanks alone is no name.
+std::string OperatorText(const TModemStatus& s) {
+    auto trimmed = [](const std::string& text) {
+        const std::size_t first = text.find_first_not_of(' ');
+        return first == std::string::npos
+                   ? std::string()
+                   : text.substr(first, text.find_last_not_of(' ') + 1 - first);
+    };
+    TModemStatus shown = s;
+    shown.OperatorName = trimmed(s.OperatorName);
+    shown.OperatorNameValid = s.OperatorNameValid && !shown.OperatorName.empty();
+    shown.OperatorCode = trimmed(s.OperatorCode);
+    shown.OperatorCodeValid = s.OperatorCodeValid && !shown.OperatorCode.empty();
+    return TextAsUtf8(OperatorPanelText(shown));
+}
+
+// The GSM serving cell of ^MONI and the count of its neighbours, with the leading separator;
+// empty when the modem listed no GSM cell.
+std::string GsmCellText(const TModemStatus& s) {
+    const TCellInfo& serving = s.Cells[kServingCellRow];
+    std::string text;
+    if (serving.Valid)
+        text = "cell " + std::to_string(serving.Channel) + " (" + BandOfChannel(serving.Channel) +
+               ") " + std::to_string(serving.Dbm) + " dBm";
+    int neighbours = 0;
+    for (int row = 1; row < kCellRowCount; ++row)
+        neighbours += s.Cells[row].Valid ? 1 : 0;
+    if (neighbours > 0)
+        text += (text.empty() ? "" : ", ") + std::to_string(neighbours) +
+                (neighbours == 1 ? " neighbour" : " neighbours");
+    return text.empty() ? text : "  " + text;
 }
 
 std::string TextLine(const TPollRecord& record) {
@@ -216,21 +311,12 @@ std::string TextLine(const TPollRecord& record) {
     line += "  signal " + RightAligned(value("signal_percent"), 3) + "%";
     line += "  " + Padded("rssi " + value("signal_rssi"), 7);
     line += "  " + Padded("ber " + value("bit_errors"), 5);
-    line += "  " + TextAsUtf8(OperatorPanelText(s));
-    const TCellInfo& serving = s.Cells[kServingCellRow];
-    if (serving.Valid)
-        line += "  cell " + std::to_string(serving.Channel) + " (" +
-                BandOfChannel(serving.Channel) + ") " + std::to_string(serving.Dbm) + " dBm";
-    int neighbours = 0;
-    for (int row = 1; row < kCellRowCount; ++row)
-        neighbours += s.Cells[row].Valid ? 1 : 0;
-    if (neighbours > 0)
-        line += ", " + std::to_string(neighbours) + " neighbours";
-    line += RadioText(s.Radio);
+    line += "  " + OperatorText(s) + GsmCellText(s) + RadioText(s.Radio) + CarrierText(s.Radio);
     const std::string activity = value("activity");
     if (activity != "?" && activity != "ready")
         line += "  [" + activity + "]";
-    return line;
+    // Whatever the modem wrote, nothing of it may drive the terminal the line is printed on.
+    return VisibleText(line);
 }
 
 } // namespace
@@ -256,6 +342,10 @@ const std::vector<std::string>& CsvColumns() {
                 names.push_back(CellPrefix(row) + "_" + f.Name);
         for (const TField& f : RadioCsvFields(empty.Status.Radio))
             names.push_back(f.Name);
+        for (const TField& f : CarrierCsvFields(empty.Status.Radio))
+            names.push_back(f.Name);
+        for (const TField& f : TailFields(empty))
+            names.push_back(f.Name);
         return names;
     }();
     return columns;
@@ -280,6 +370,23 @@ std::string FormatRecord(TRecordFormat format, const TPollRecord& record) {
         return TextLine(record);
     }
     return {};
+}
+
+std::string VisibleText(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const TControl control = ControlAt(utf8.substr(i));
+        if (control.Bytes == 0) {
+            out += utf8[i];
+            continue;
+        }
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02x", control.Code);
+        out += escaped;
+        i += control.Bytes - 1;
+    }
+    return out;
 }
 
 std::string TextAsUtf8(std::string_view bytes) {

@@ -30,4 +30,9 @@ const std::vector<std::string>& CsvColumns();
 // Latin-1 character it stands for. The result is always valid UTF-8.
 std::string TextAsUtf8(std::string_view bytes);
 
+// UTF-8 text with every control character (C0, DEL and C1) written as a visible escape,
+// "\x1b" for ESC, so that text from a modem cannot drive a terminal or break a line. Text
+// records and CSV fields are written through it.
+std::string VisibleText(std::string_view utf8);
+
 } // namespace celdara

@@ -2,64 +2,18 @@
 // modem did not give.
 #include "records/RecordFormat.h"
 
+#include "modem/StatusDisplay.h"
+#include "records/RecordSamples.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <gtest/gtest.h>
-#include <regex>
 
 namespace celdara {
 namespace {
 
-// A cycle as the poll of a Siemens-style modem fills it (+CSQ: 16,0; +COPS; +CREG: 0,1;
-// +CPAS: 0; ^MONI and two ^MONP rows).
-TPollRecord FullRecord() {
-    TPollRecord r;
-    r.Time = std::chrono::system_clock::from_time_t(1'765'290'000) + std::chrono::milliseconds(250);
-    r.Port = "ttyUSB2";
-    r.Manufacturer = "SIEMENS";
-    r.Model = "MC35i";
-    TModemStatus& s = r.Status;
-    s.Level = 50, s.LevelValid = true, s.SignalRaw = 16;
-    s.BitErrors = 0, s.BitErrorsValid = true, s.BitErrorsRaw = 0;
-    s.RegState = 1, s.RegStateValid = true;
-    s.Activity = 0, s.ActivityValid = true;
-    s.OperatorName = "T-Mobile CZ", s.OperatorNameValid = true;
-    s.OperatorCode = "23001", s.OperatorCodeValid = true;
-    s.Cells[0] = {true, 23, 35, -76, 31, 230, 1};
-    s.Cells[1] = {true, 60, 28, -83, 22, 230, 1};
-    s.Cells[2] = {true, 700, 20, -91, 14, 230, 1};
-    return r;
-}
-
-// The fields of one CSV line, quotes undone (RFC 4180).
-std::vector<std::string> SplitCsv(const std::string& line) {
-    std::vector<std::string> fields(1);
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-            fields.back() += '"';
-            ++i;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (c == ',' && !quoted) {
-            fields.emplace_back();
-        } else {
-            fields.back() += c;
-        }
-    }
-    return fields;
-}
-
-std::string Column(const std::vector<std::string>& row, const std::string& name) {
-    const auto& columns = CsvColumns();
-    for (std::size_t i = 0; i < columns.size() && i < row.size(); ++i)
-        if (columns[i] == name)
-            return row[i];
-    ADD_FAILURE() << "no column " << name;
-    return {};
-}
+using namespace recordtests;
 
 TEST(CsvRecords, HeaderAndRowsHaveTheSameColumnsAndCarryTheValues) {
     const std::vector<std::string> header = SplitCsv(RecordHeader(TRecordFormat::Csv));
@@ -91,14 +45,15 @@ TEST(CsvRecords, NamesWithCommasAndQuotesAreQuotedAndReadBackWhole) {
         {"O2 - CZ", "O2 - CZ"},
         {"Telekom, DE", "\"Telekom, DE\""},
         {"Say \"hi\"", "\"Say \"\"hi\"\"\""},
-        {"line\r\nbreak", "\"line\r\nbreak\""},
+        // a line break stays in its field, as an escape that no line reader splits
+        {"line\r\nbreak", "line\\x0d\\x0abreak"},
     };
     for (const Case& c : cases) {
         TPollRecord r = FullRecord();
         r.Status.OperatorName = c.name;
         const std::string line = FormatRecord(TRecordFormat::Csv, r);
         EXPECT_NE(line.find(std::string(",") + c.field + ","), std::string::npos) << line;
-        EXPECT_EQ(Column(SplitCsv(line), "operator_name"), c.name);
+        EXPECT_EQ(Column(SplitCsv(line), "operator_name"), c.field[0] == '"' ? c.name : c.field);
     }
 }
 
@@ -199,36 +154,6 @@ TEST(TextRecords, OneLineWithTheSignalTheOperatorAndTheCell) {
 }
 
 // ---- the radio beyond GSM -----------------------------------------------------------------
-
-// Whether one JSON value starts at `at` (moved past it). The records have no white space.
-bool JsonValueAt(const std::string& t, std::size_t& at) {
-    static const std::regex scalar(
-        R"re("([^"\\\x01-\x1f]|\\.)*"|-?(0|[1-9][0-9]*)(\.[0-9]+)?|true|false|null)re");
-    const char open = at < t.size() ? t[at] : '\0';
-    if (open == '{' || open == '[') {
-        const char close = open == '{' ? '}' : ']';
-        if (++at < t.size() && t[at] == close)
-            return ++at, true;
-        do {
-            const bool key = open != '{' || (t[at] == '"' && JsonValueAt(t, at) && at < t.size() &&
-                                             t[at++] == ':');
-            if (!key || !JsonValueAt(t, at))
-                return false;
-        } while (at < t.size() && t[at] == ',' && ++at < t.size());
-        return at < t.size() && t[at++] == close;
-    }
-    std::smatch m;
-    if (!std::regex_search(t.begin() + static_cast<long>(at), t.end(), m, scalar,
-                           std::regex_constants::match_continuous))
-        return false;
-    at += static_cast<std::size_t>(m.length(0));
-    return true;
-}
-
-bool IsJson(const std::string& text) {
-    std::size_t at = 0;
-    return JsonValueAt(text, at) && at == text.size();
-}
 
 TRadioCell LteCell(int pci, double rsrp) {
     TRadioCell c;
@@ -380,23 +305,33 @@ TEST(RadioRecords, TheGsmColumnsStayWhereStoredFilesHaveThem) {
     ASSERT_GT(names.size(), gsm.size());
     EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + gsm.size()), gsm);
 
-    // A GSM-only modem's record reads as before, whatever the radio adds after it.
+    // A GSM-only modem's record reads as before, whatever the radio adds after it; only the
+    // level follows the window's bar, which takes the radio's RSRP.
     const TPollRecord gsmOnly = FullRecord();
     const std::string csv = FormatRecord(TRecordFormat::Csv, gsmOnly);
     const std::string json = FormatRecord(TRecordFormat::JsonLines, gsmOnly);
-    const std::string gsmJson = json.substr(0, json.find(",\"access_tech\""));
+    const std::string text = FormatRecord(TRecordFormat::Text, gsmOnly);
     for (const RadioCase& c : RadioCases()) {
         SCOPED_TRACE(c.name);
         TPollRecord r = gsmOnly;
         r.Status.Radio = c.radio;
-        const auto before = SplitCsv(csv);
+        const std::string level = std::to_string(SignalLevelOf(r.Status));
+        auto withLevel = [&](std::string line, const std::string& before,
+                             const std::string& after) {
+            const std::size_t at = line.find(before + "50" + after);
+            EXPECT_NE(at, std::string::npos) << line;
+            return at == std::string::npos ? line : line.replace(at + before.size(), 2, level);
+        };
+        auto before = SplitCsv(csv);
+        before[10] = level; // signal_percent
         const auto after = SplitCsv(FormatRecord(TRecordFormat::Csv, r));
         EXPECT_EQ(std::vector<std::string>(after.begin(), after.begin() + gsm.size()),
                   std::vector<std::string>(before.begin(), before.begin() + gsm.size()));
+        const std::string gsmJson =
+            withLevel(json.substr(0, json.find(",\"access_tech\"")), "\"signal_percent\":", ",");
         EXPECT_EQ(FormatRecord(TRecordFormat::JsonLines, r).rfind(gsmJson, 0), 0u);
-        EXPECT_EQ(FormatRecord(TRecordFormat::Text, r)
-                      .rfind(FormatRecord(TRecordFormat::Text, gsmOnly), 0),
-                  0u);
+        const std::string gsmText = withLevel(text, "signal  ", "%");
+        EXPECT_EQ(FormatRecord(TRecordFormat::Text, r).rfind(gsmText, 0), 0u);
     }
 }
 
