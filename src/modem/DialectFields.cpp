@@ -152,6 +152,10 @@ std::optional<double> Stepped(std::optional<int> n, int max, double base, double
     return base + *n * step;
 }
 
+std::optional<int> Within(std::optional<int> value, int lo, int hi) {
+    return value && *value >= lo && *value <= hi ? value : std::nullopt;
+}
+
 std::optional<int> TrailingNumber(std::string_view text) {
     text = Trim(text);
     std::size_t start = text.size();
@@ -162,8 +166,24 @@ std::optional<int> TrailingNumber(std::string_view text) {
     return IntOf(text.substr(start));
 }
 
-bool ModelStartsWith(std::string_view model, std::string_view prefix) {
+std::string_view BareModel(std::string_view model) {
     model = Trim(model);
+    // Makers seen before the model in +CGMM answers, parted from it by "_" or a blank.
+    for (std::string_view maker : {"SIMCOM", "Quectel", "Fibocom", "u-blox", "Telit", "Huawei",
+                                   "Sierra Wireless", "Cinterion", "Thales"}) {
+        if (model.size() <= maker.size() ||
+            !EqualIgnoringCase(model.substr(0, maker.size()), maker))
+            continue;
+        const char separator = model[maker.size()];
+        const std::string_view rest = Trim(model.substr(maker.size() + 1));
+        if ((separator == '_' || separator == ' ') && !rest.empty())
+            return rest;
+    }
+    return model;
+}
+
+bool ModelStartsWith(std::string_view model, std::string_view prefix) {
+    model = BareModel(model);
     return model.size() >= prefix.size() &&
            EqualIgnoringCase(model.substr(0, prefix.size()), prefix);
 }

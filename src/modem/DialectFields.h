@@ -56,10 +56,19 @@ std::optional<std::int64_t> DecimalOf(std::string_view text);
 // of "not known") nothing.
 std::optional<double> Stepped(std::optional<int> n, int max, double base, double step);
 
+// The value when it lies in lo..hi, else nothing: for fields whose range the manual gives
+// (PCI, band, channel).
+std::optional<int> Within(std::optional<int> value, int lo, int hi);
+
 // The run of digits at the end of the text ("EUTRAN-BAND20" 20, "B20" 20, "n78" 78).
 std::optional<int> TrailingNumber(std::string_view text);
 
-// True when the trimmed +CGMM answer begins with `prefix`, letter case ignored.
+// The model as the quirk tables name it: the +CGMM answer trimmed, without the maker's name
+// some modules write before it ("SIMCOM_SIM7000G", "Quectel_EC25", "Quectel RM500Q").
+std::string_view BareModel(std::string_view model);
+
+// True when the bare model (BareModel) begins with `prefix`, letter case ignored, so that a
+// quirk row "SIM70" matches "SIMCOM_SIM7000G" and "EG25" matches "EG25GGB".
 bool ModelStartsWith(std::string_view model, std::string_view prefix);
 
 // MCC and MNC from "262-01", "262 01" or "26201" (three MCC digits); MncDigits from the

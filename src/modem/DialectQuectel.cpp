@@ -1,8 +1,13 @@
 // Quectel: AT+QENG="servingcell" and AT+QENG="neighbourcell" (Quectel EC2x&EG9x&EM05
-// QENG AT Commands Manual; RM500Q/RM50xQ AT Commands Manual, 4.x "AT+QENG").
+// QENG AT Commands Manual; RM500Q/RM50xQ AT Commands Manual, 4.x "AT+QENG"), and AT+QCAINFO
+// (RG50xQ&RM5xxQ Series AT Commands Manual; EC2x&EG2x&EG9x&EM05 Series AT Commands Manual:
+// "AT+QCAINFO Query Carrier Aggregation Parameters").
 #include "modem/DialectFields.h"
 #include "modem/RadioDialects.h"
 #include "util/TextConvert.h"
+
+#include <algorithm>
+#include <iterator>
 
 namespace celdara {
 
@@ -193,7 +198,137 @@ TRadioCell OtherNeighbour(const TFields& f, TAccessTech tech) {
     return cell;
 }
 
+// ---- AT+QCAINFO ---------------------------------------------------------------------------
+// One line a carrier; the number of fields and the band text tell the layout:
+//   LTE PCC   "PCC",<freq>,<bandwidth>,<band>,<pcell_state>,<PCID>,<RSRP>,<RSRQ>,<RSSI>,<RSSNR>
+//   LTE SCC   "SCC",<freq>,<bandwidth>,<band>,<scell_state>,<PCID>,<RSRP>,<RSRQ>,<RSSI>,<RSSNR>
+//             [,<UL_configured>,<UL_bandwidth>,<UL_EARFCN>]
+//   EN-DC NR  "SCC",<freq>,<NR_DL_bandwidth>,<band>,<PCID>                   (short)
+//             "SCC",<freq>,<NR_DL_bandwidth>,<band>,<PCID>,<RSRP>,<RSRQ>,<SNR> (long)
+//   SA PCC    "PCC",<freq>,<NR_DL_bandwidth>,<band>,<PCID>,<RSRP>,<RSRQ>,<SNR>
+//   SA SCC    "SCC",<freq>,<NR_DL_bandwidth>,<band>,<scell_state>,<PCID>,<UL_configured>,
+//             <NR_UL_bandwidth>,<UL_ARFCN>[,<RSRP>,<RSRQ>,<SNR>]
+// <band> "LTE BAND 3" / "NR5G BAND 78"; <scell_state> 0 deconfigured, 1 configured and
+// deactivated, 2 configured and activated. Levels with QENG's marks and units (LteSinr,
+// LteRssi); some firmware leaves out the line break between two lines.
+
+// <bandwidth> of LTE in resource blocks: 6 1.4 MHz, 15 3, 25 5, 50 10, 75 15, 100 20 MHz.
+std::optional<double> LteBandwidthMhz(std::optional<int> blocks) {
+    constexpr std::pair<int, double> kBlocks[] = {{6, 1.4}, {15, 3},  {25, 5},
+                                                  {50, 10}, {75, 15}, {100, 20}};
+    for (const auto& [rb, mhz] : kBlocks)
+        if (blocks == rb)
+            return mhz;
+    return std::nullopt;
+}
+// <NR_DL_bandwidth>: 0 5 MHz, 1 10, 2 15, 3 20, 4 25, 5 30, 6 40, 7 50, 8 60, 9 70, 10 80,
+// 11 90, 12 100, 13 200, 14 400 MHz.
+std::optional<double> NrBandwidthMhz(std::optional<int> index) {
+    constexpr double kMhz[] = {5, 10, 15, 20, 25, 30, 40, 50, 60, 70, 80, 90, 100, 200, 400};
+    if (!Within(index, 0, static_cast<int>(std::size(kMhz)) - 1))
+        return std::nullopt;
+    return kMhz[*index];
+}
+// NR <SNR> in dB, within the -23..+40 dB that NR reports SS-SINR in (38.133 10.1.16); the
+// hundredths some RM52x firmware writes (2463) fall outside and are no value.
+std::optional<double> NrSnr(std::optional<double> v) {
+    v = Measured(v);
+    return v && *v >= -23 && *v <= 40 ? v : std::nullopt;
+}
+
+struct TCarrierLine {
+    TCarrierRole Role = TCarrierRole::Primary;
+    bool Nr = false;
+    TFields Fields;
+};
+
+// The records behind "+QCAINFO:", two on one line cut apart; the role from "PCC"/"SCC" and
+// the technology from the band text. Records of neither are dropped.
+std::vector<TCarrierLine> CarrierLines(const TReplyLines& lines) {
+    constexpr std::string_view kPrefix = "+QCAINFO:";
+    std::vector<TCarrierLine> result;
+    for (const std::string& line : lines) {
+        const std::string_view text = Trim(line);
+        const std::string upper = UpperCase(text);
+        for (std::size_t at = upper.find(kPrefix); at != std::string::npos;) {
+            const std::size_t start = at + kPrefix.size();
+            const std::size_t next = upper.find(kPrefix, start);
+            const std::string_view record =
+                text.substr(start, next == std::string::npos ? next : next - start);
+            TCarrierLine cc{TCarrierRole::Primary, false, SplitFields(record)};
+            const std::string_view tag = TextAt(cc.Fields, 0);
+            std::string_view band;
+            cc.Role = EqualIgnoringCase(tag, "SCC") ? TCarrierRole::Secondary : cc.Role;
+            cc.Nr = HasPrefix(TextAt(cc.Fields, 3), "NR", band);
+            if ((EqualIgnoringCase(tag, "PCC") || EqualIgnoringCase(tag, "SCC")) &&
+                (cc.Nr || HasPrefix(TextAt(cc.Fields, 3), "LTE", band)))
+                result.push_back(std::move(cc));
+            at = next;
+        }
+    }
+    return result;
+}
+
+// A secondary carrier the network has deconfigured (<scell_state> 0) is not in use.
+bool Deconfigured(const TCarrierLine& cc) {
+    const bool hasState = !cc.Nr || cc.Fields.size() >= 9;
+    return cc.Role == TCarrierRole::Secondary && hasState && IntAt(cc.Fields, 4) == 0;
+}
+
+TCarrier LteCarrier(const TFields& f, const TQuectelQuirks& quirks) {
+    TCarrier c;
+    c.Tech = TAccessTech::Lte;
+    c.Channel = Within(IntAt(f, 1), 0, 262143);
+    c.BandwidthMhz = LteBandwidthMhz(IntAt(f, 2));
+    c.Band = Within(TrailingNumber(TextAt(f, 3)), 1, 256);
+    c.PhysicalId = Within(IntAt(f, 5), 0, 503);
+    c.Rsrp = Measured(NumberAt(f, 6));
+    c.Rsrq = Measured(NumberAt(f, 7));
+    c.Rssi = LteRssi(NumberAt(f, 8), quirks);
+    c.Sinr = LteSinr(NumberAt(f, 9), quirks);
+    return c;
+}
+
+// The short, long and SA PCC forms have the PCI behind the band; the SA SCC form (nine fields
+// and more) has <scell_state> there and its levels behind the uplink fields.
+TCarrier NrCarrier(const TFields& f, TAccessTech tech) {
+    const bool withState = f.size() >= 9;
+    const std::size_t levels = withState ? 9 : 5;
+    TCarrier c;
+    c.Tech = tech;
+    c.Channel = Within(IntAt(f, 1), 0, 3279165);
+    c.BandwidthMhz = NrBandwidthMhz(IntAt(f, 2));
+    c.Band = Within(TrailingNumber(TextAt(f, 3)), 1, 1024);
+    c.PhysicalId = Within(IntAt(f, withState ? 5 : 4), 0, 1007);
+    c.Rsrp = Measured(NumberAt(f, levels));
+    c.Rsrq = Measured(NumberAt(f, levels + 1));
+    c.Sinr = NrSnr(NumberAt(f, levels + 2));
+    return c;
+}
+
 } // namespace
+
+void ParseQuectelCarriers(const TReplyLines& lines, TModemStatus& status,
+                          const TQuectelQuirks& quirks) {
+    const std::vector<TCarrierLine> carriers = CarrierLines(lines);
+    auto any = [&](TCarrierRole role, bool nr) {
+        return std::any_of(carriers.begin(), carriers.end(),
+                           [&](const TCarrierLine& cc) { return cc.Role == role && cc.Nr == nr; });
+    };
+    // NR behind an LTE primary is the leg of EN-DC; an NR primary, or NR alone, is SA.
+    const bool anyLte = any(TCarrierRole::Primary, false) || any(TCarrierRole::Secondary, false);
+    const TAccessTech nrTech =
+        any(TCarrierRole::Primary, true) || !anyLte ? TAccessTech::NrSa : TAccessTech::NrNsa;
+    status.Radio.Carriers.clear();
+    for (TCarrierRole role : {TCarrierRole::Primary, TCarrierRole::Secondary})
+        for (const TCarrierLine& cc : carriers) {
+            if (cc.Role != role || Deconfigured(cc))
+                continue;
+            TCarrier carrier = cc.Nr ? NrCarrier(cc.Fields, nrTech) : LteCarrier(cc.Fields, quirks);
+            carrier.Role = role;
+            AddCarrier(status.Radio, carrier);
+        }
+}
 
 TQuectelQuirks QuectelQuirksFor(std::string_view model) {
     for (const TQuirkRow& row : kQuirkRows)
@@ -253,6 +388,10 @@ std::vector<TRadioQuery> QuectelQueries(std::string_view model) {
         {"AT+QENG=\"neighbourcell\"\r",
          [quirks](const TReplyLines& lines, TModemStatus& status) {
              ParseQuectelNeighbours(lines, status, quirks);
+         }},
+        {"AT+QCAINFO\r",
+         [quirks](const TReplyLines& lines, TModemStatus& status) {
+             ParseQuectelCarriers(lines, status, quirks);
          }},
     };
 }

@@ -1,5 +1,12 @@
 // Sierra Wireless: AT!GSTATUS? (AirPrime EM74xx/MC74xx AT Command Reference, "!GSTATUS -
-// Return operational status"): label / value pairs, two to a line, parted by tabs.
+// Return operational status"): label / value pairs, two to a line, parted by tabs. With
+// carrier aggregation the EM/MC74xx add the secondary cell's lines
+//   LTE CA state:  ACTIVE        LTE Scell band:B12
+//   LTE Scell bw:10 MHz          LTE Scell chan:5110
+//   SCC RxM RSSI:  -52           RSRP (dBm):  -83
+// and the EM75xx / EM919x number them, one block a secondary cell:
+//   LTE SCC1 state:ACTIVE        LTE SCC1 band:B3
+//   LTE SCC1 bw  : 20 MHz        LTE SCC1 chan:1300
 #include "modem/DialectFields.h"
 #include "modem/RadioDialects.h"
 #include "util/TextConvert.h"
@@ -24,22 +31,43 @@ bool StartsPair(std::string_view line, std::size_t at) {
            (at >= 2 && line[at - 1] == ' ' && line[at - 2] == ' ');
 }
 
-// The value behind the first `label` (with its colon) in the reply: up to a tab or two
-// blanks; nothing when no line has the label.
+// A value behind its label: from the first non-blank up to a tab or two blanks.
+std::string_view ValueText(std::string_view text) {
+    const std::size_t start = text.find_first_not_of(' ');
+    text = start == std::string_view::npos ? std::string_view() : text.substr(start);
+    return Trim(text.substr(0, std::min(text.find('\t'), text.find("  "))));
+}
+
+// The value behind `label` (with its colon) in one line; nothing when the line has no such
+// label where a pair may begin.
+std::optional<std::string_view> ValueInLine(std::string_view line, std::string_view label) {
+    line = Trim(line);
+    for (std::size_t at = line.find(label); at != std::string_view::npos;
+         at = line.find(label, at + 1))
+        if (StartsPair(line, at))
+            return ValueText(line.substr(at + label.size()));
+    return std::nullopt;
+}
+
+bool LineBeginsWith(std::string_view line, std::string_view label) {
+    return Trim(line).substr(0, label.size()) == label;
+}
+
+// The value behind the first `label` in the reply; nothing when no line has the label.
 std::optional<std::string_view> ValueOf(const TReplyLines& lines, std::string_view label) {
-    for (const std::string& raw : lines) {
-        const std::string_view line = Trim(raw);
-        for (std::size_t at = line.find(label); at != std::string_view::npos;
-             at = line.find(label, at + 1)) {
-            if (!StartsPair(line, at))
-                continue;
-            std::string_view value = line.substr(at + label.size());
-            const std::size_t start = value.find_first_not_of(' ');
-            value = start == std::string_view::npos ? std::string_view() : value.substr(start);
-            const std::size_t end = std::min(value.find('\t'), value.find("  "));
-            return Trim(value.substr(0, end));
-        }
-    }
+    for (const std::string& line : lines)
+        if (const std::optional<std::string_view> value = ValueInLine(line, label))
+            return value;
+    return std::nullopt;
+}
+
+// The value of the pair `label` on the line that begins with the pair `lineLabel`: the RSRP
+// behind "PCC RxM RSSI:" is the primary's, the one behind "SCC RxM RSSI:" the secondary's.
+std::optional<std::string_view> ValueBeside(const TReplyLines& lines, std::string_view lineLabel,
+                                            std::string_view label) {
+    for (const std::string& line : lines)
+        if (LineBeginsWith(line, lineLabel))
+            return ValueInLine(line, label);
     return std::nullopt;
 }
 
@@ -88,6 +116,84 @@ void ReadOther(const TReplyLines& lines, TAccessTech tech, TRadioCell& cell) {
     SetIf(cell.CellId, HexOf(FirstWord(ValueOf(lines, "Cell ID:"))));
 }
 
+// ---- Carriers ------------------------------------------------------------------------------
+// Bandwidths as "10 MHz" (EM74xx "LTE Scell bw:10 MHz", no blank after the colon); levels as
+// in the serving cell's lines.
+
+std::optional<double> MhzOf(std::optional<std::string_view> value) {
+    const std::optional<double> mhz = NumberOf(FirstWord(value));
+    return mhz && *mhz > 0 && *mhz <= 400 ? mhz : std::nullopt;
+}
+
+std::optional<int> LteBandOf(std::optional<std::string_view> value) {
+    return Within(TrailingNumber(FirstWord(value)), 1, 256);
+}
+
+std::optional<int> ChannelOf(std::optional<std::string_view> value) {
+    return Within(IntOf(FirstWord(value)), 0, 262143);
+}
+
+bool Active(std::optional<std::string_view> state) {
+    return EqualIgnoringCase(FirstWord(state), "ACTIVE");
+}
+
+// The primary: the serving cell's band, bandwidth, channel and main-antenna levels.
+TCarrier PrimaryCarrier(const TReplyLines& lines) {
+    TCarrier c;
+    c.Tech = TAccessTech::Lte;
+    c.Band = LteBandOf(ValueOf(lines, "LTE band:"));
+    c.BandwidthMhz = MhzOf(ValueOf(lines, "LTE bw:"));
+    c.Channel = ChannelOf(ValueOf(lines, "LTE Rx chan:"));
+    c.Rssi = NumberOf(FirstWord(ValueOf(lines, "PCC RxM RSSI:")));
+    c.Rsrp = NumberOf(FirstWord(ValueBeside(lines, "PCC RxM RSSI:", "RSRP (dBm):")));
+    c.Rsrq = NumberOfLabel(lines, "RSRQ (dB):");
+    c.Sinr = NumberOfLabel(lines, "SINR (dB):");
+    return c;
+}
+
+// "LTE SCC<n> bw  :" has blanks before its colon on some firmware.
+std::optional<std::string_view> NumberedValue(const TReplyLines& lines, int n,
+                                              std::string_view field) {
+    const std::string label = "LTE SCC" + std::to_string(n) + " " + std::string(field);
+    const std::optional<std::string_view> value = ValueOf(lines, label + ":");
+    if (value)
+        return value;
+    for (const std::string& line : lines) {
+        if (!LineBeginsWith(line, label))
+            continue;
+        const std::string_view rest = Trim(line).substr(label.size());
+        const std::size_t colon = rest.find(':');
+        if (colon != std::string_view::npos && Trim(rest.substr(0, colon)).empty())
+            return ValueText(rest.substr(colon + 1));
+    }
+    return std::nullopt;
+}
+
+// The secondary carriers: the one of "LTE Scell", or those numbered "LTE SCC1".."LTE SCC7".
+void AddSecondaryCarriers(const TReplyLines& lines, TRadioStatus& radio) {
+    TCarrier c;
+    c.Role = TCarrierRole::Secondary;
+    c.Tech = TAccessTech::Lte;
+    if (Active(ValueOf(lines, "LTE CA state:"))) {
+        TCarrier scell = c;
+        scell.Band = LteBandOf(ValueOf(lines, "LTE Scell band:"));
+        scell.BandwidthMhz = MhzOf(ValueOf(lines, "LTE Scell bw:"));
+        scell.Channel = ChannelOf(ValueOf(lines, "LTE Scell chan:"));
+        scell.Rssi = NumberOf(FirstWord(ValueOf(lines, "SCC RxM RSSI:")));
+        scell.Rsrp = NumberOf(FirstWord(ValueBeside(lines, "SCC RxM RSSI:", "RSRP (dBm):")));
+        AddCarrier(radio, scell);
+    }
+    for (int n = 1; n < static_cast<int>(kMaxCarriers); ++n) {
+        if (!Active(NumberedValue(lines, n, "state")))
+            continue;
+        TCarrier scc = c;
+        scc.Band = LteBandOf(NumberedValue(lines, n, "band"));
+        scc.BandwidthMhz = MhzOf(NumberedValue(lines, n, "bw"));
+        scc.Channel = ChannelOf(NumberedValue(lines, n, "chan"));
+        AddCarrier(radio, scc);
+    }
+}
+
 } // namespace
 
 void ParseSierraGstatus(const TReplyLines& lines, TModemStatus& status) {
@@ -98,10 +204,17 @@ void ParseSierraGstatus(const TReplyLines& lines, TModemStatus& status) {
     if (tech == TAccessTech::Unknown)
         return;
     TRadioCell& cell = BeginServing(status, tech, tech);
-    if (tech == TAccessTech::Lte)
+    status.Radio.Carriers.clear();
+    if (tech == TAccessTech::Lte) {
         ReadLte(lines, cell);
-    else
+        const TCarrier primary = PrimaryCarrier(lines);
+        if (primary.Band || primary.Channel) {
+            AddCarrier(status.Radio, primary);
+            AddSecondaryCarriers(lines, status.Radio);
+        }
+    } else {
         ReadOther(lines, tech, cell);
+    }
 }
 
 std::vector<TRadioQuery> SierraQueries() {

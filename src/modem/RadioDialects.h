@@ -28,6 +28,9 @@ void ParseQuectelServing(const TReplyLines& lines, TModemStatus& status,
                          const TQuectelQuirks& quirks);
 void ParseQuectelNeighbours(const TReplyLines& lines, TModemStatus& status,
                             const TQuectelQuirks& quirks);
+// AT+QCAINFO: the carriers in use, into Radio.Carriers (emptied first), the primary first.
+void ParseQuectelCarriers(const TReplyLines& lines, TModemStatus& status,
+                          const TQuectelQuirks& quirks);
 std::vector<TRadioQuery> QuectelQueries(std::string_view model);
 
 // SIMCom (DialectSimcom.cpp): AT+CPSI?.
@@ -49,7 +52,8 @@ void ParseCinterionSmoni(const TReplyLines& lines, TModemStatus& status);
 void ParseCinterionSmonp(const TReplyLines& lines, TModemStatus& status);
 std::vector<TRadioQuery> CinterionQueries();
 
-// Sierra Wireless (DialectSierra.cpp): AT!GSTATUS?.
+// Sierra Wireless (DialectSierra.cpp): AT!GSTATUS?, with its carrier-aggregation lines into
+// Radio.Carriers.
 void ParseSierraGstatus(const TReplyLines& lines, TModemStatus& status);
 std::vector<TRadioQuery> SierraQueries();
 

@@ -652,8 +652,10 @@ TEST(RadioQueriesTest, TheStandardOnesFirstThenTheVendors) {
         const char* model;
         std::vector<std::string> commands;
     } rows[] = {
-        {"Quectel", "EG25", with({"AT+QENG=\"servingcell\"\r", "AT+QENG=\"neighbourcell\"\r"})},
-        {"", "Quectel RM500Q", with({"AT+QENG=\"servingcell\"\r", "AT+QENG=\"neighbourcell\"\r"})},
+        {"Quectel", "EG25",
+         with({"AT+QENG=\"servingcell\"\r", "AT+QENG=\"neighbourcell\"\r", "AT+QCAINFO\r"})},
+        {"", "Quectel RM500Q",
+         with({"AT+QENG=\"servingcell\"\r", "AT+QENG=\"neighbourcell\"\r", "AT+QCAINFO\r"})},
         {"SIMCOM INCORPORATED", "SIMCOM_SIM7600E-H", with({"AT+CPSI?\r"})},
         {"HUAWEI", "ME909s-120", with({"AT^SYSINFOEX\r", "AT^HCSQ?\r"})},
         {"Cinterion", "ELS61-E", with({"AT^SMONI\r", "AT^SMONP\r"})},

@@ -69,7 +69,7 @@ TEST_F(RadioPollTest, RefusedCommandsAreAskedOnceAndTheOthersEveryCycle) {
     EXPECT_TRUE(monitor->CellMonitorRefused());
     EXPECT_EQ(view.CountLines("< \x20 The modem has no AT^MONI cell listing; its radio is asked "
                               "with AT+CESQ, AT+CEREG?, AT+C5GREG?, AT+QENG=\"servingcell\", "
-                              "AT+QENG=\"neighbourcell\"."),
+                              "AT+QENG=\"neighbourcell\", AT+QCAINFO."),
               1);
     EXPECT_EQ(view.CountLines("< \x20 AT+QENG=\"neighbourcell\" refused (+CME ERROR: 4): not "
                               "asked again on this connection."),

@@ -149,6 +149,11 @@ TEST(RandomInputTest, RadioDialectParsersKeepEveryValueInItsRange) {
         "System mode:   LTE\tRSRP (dBm): ",
         "Cell ID: ",
         "#RFSTS: \"262 01\",",
+        "+QCAINFO: \"PCC\",",
+        "+QCAINFO: \"SCC\",643296,12,\"NR5G BAND 78\",",
+        "+QCAINFO: \"SCC\",1300,100,\"LTE BAND 3\",1,1+QCAINFO: \"SCC\",",
+        "LTE CA state:  ACTIVE\tLTE Scell band:",
+        "LTE SCC1 state:ACTIVE\tLTE SCC1 bw  :",
         "+COPS: 0,0,\"x\",",
         "",
     };
@@ -189,6 +194,15 @@ TEST(RandomInputTest, RadioDialectParsersKeepEveryValueInItsRange) {
             ExpectSaneCell(*r.NrLeg, input);
         for (const TRadioCell& n : r.Neighbours)
             ExpectSaneCell(n, input);
+        ASSERT_LE(r.Carriers.size(), kMaxCarriers) << input;
+        for (const TCarrier& c : r.Carriers) {
+            ASSERT_TRUE(!c.PhysicalId || (*c.PhysicalId >= 0 && *c.PhysicalId <= 1007)) << input;
+            ASSERT_TRUE(!c.Channel || *c.Channel >= 0) << input;
+            ASSERT_TRUE(!c.BandwidthMhz || (*c.BandwidthMhz > 0 && *c.BandwidthMhz <= 400))
+                << input;
+            for (const std::optional<double>& v : {c.Rsrp, c.Rsrq, c.Rssi, c.Sinr})
+                ASSERT_TRUE(!v || (std::isfinite(*v) && std::fabs(*v) < 1e9)) << input;
+        }
     }
 }
 
