@@ -37,20 +37,25 @@ Options:
   --dialect NAME    how the modem words its replies (default gsm):
                       gsm        Siemens-type GSM modem: ^MONI, ^MONP, GSM only
                       3gpp       27.007 only: +CESQ, +CEREG, +C5GREG, <AcT> in +COPS
-                      quectel    Quectel EG25: AT+QENG="servingcell"/"neighbourcell"
+                      quectel    Quectel EG25: AT+QENG="servingcell"/"neighbourcell";
+                                 with an LTE-A or 5G model also AT+QCAINFO
                       simcom     SIMCom SIM7600E-H: AT+CPSI?
                       huawei     Huawei ME909s-120: AT^HCSQ?, AT^SYSINFOEX
                       cinterion  Cinterion ELS61-E: AT^SMONI, AT^SMONP
                       telit      Telit LE910C4-EU: AT#RFSTS?
                       sierra     Sierra Wireless EM7455: AT!GSTATUS?
+                      fibocom    Fibocom FM350-GL: AT+GTCCINFO?
+                      ublox      u-blox LARA-R6001D: AT+UCGED? (SARA-R5 with --model)
                     every dialect but gsm lives in a world of UMTS, LTE and NR on the
                     timetable below; "--dialect quectel --model RM500Q-GL --seed 30" is
                     the program's built-in virtual-lte-modem
   --model NAME      the +CGMM answer instead of the dialect's; a 5G model (RM5xx,
-                    SIM82xx, or a name with "5G" in the 3gpp dialect) shows the NR phases
+                    SIM82xx, FM/FG, or a name with "5G" in the 3gpp dialect) shows the
+                    NR phases
   --timetable PLAN  the technologies and their seconds, repeating (not with gsm); the
-                    default is lte:25,nsa:30,umts:20 (LTE, 5G NSA on a band 3 anchor
-                    with an n78 leg, UMTS in a coverage hole); also gsm and sa (NR SA)
+                    default is lte:25,nsa:30,umts:20 (LTE-A on band 3 with band 7, 5G
+                    NSA adding an n78 leg, UMTS in a coverage hole); also gsm and sa
+                    (NR SA on n78 with n28)
   --timetable-start S  start S seconds into the timetable
   --fault F         switch a fault on; may be given several times:
                       silent          answer nothing at all

@@ -184,8 +184,9 @@ TSimDialectResult TSimDialect::Answer(const TSimDialectCommand& cmd, const TSimD
 
 // In the order the tool's help lists them.
 static std::vector<const TSimDialect*> AllDialects() {
-    return {&SimGsmDialect(),    &Sim3gppDialect(),      &SimQuectelDialect(), &SimSimcomDialect(),
-            &SimHuaweiDialect(), &SimCinterionDialect(), &SimTelitDialect(),   &SimSierraDialect()};
+    return {&SimGsmDialect(),     &Sim3gppDialect(),      &SimQuectelDialect(), &SimSimcomDialect(),
+            &SimHuaweiDialect(),  &SimCinterionDialect(), &SimTelitDialect(),   &SimSierraDialect(),
+            &SimFibocomDialect(), &SimUbloxDialect()};
 }
 
 const std::vector<std::string_view>& SimDialectNames() {

@@ -82,6 +82,8 @@ const TSimDialect& SimHuaweiDialect();
 const TSimDialect& SimCinterionDialect();
 const TSimDialect& SimTelitDialect();
 const TSimDialect& SimSierraDialect();
+const TSimDialect& SimFibocomDialect();
+const TSimDialect& SimUbloxDialect();
 
 namespace simdialect {
 

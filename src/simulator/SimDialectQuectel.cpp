@@ -1,9 +1,9 @@
-// Quectel (EC2x, EG25, RM5xx): AT+QENG="servingcell" and ="neighbourcell" in the layouts of
-// the Quectel AT manuals (EC2x&EG9x&EG2x-G&EM05 Series AT Commands Manual, AT+QENG; RM500Q
-// series, AT+QENG). Firmware habits kept: +CSQ answers 99,99 while LTE or NR serves, +CREG
-// is not registered then, the LTE SINR of the LTE-only models (serving cell and neighbours)
-// is in fifths of a dB from -20 dB, the RM5xx drop the sign of the LTE RSSI, and values the
-// modem does not have are "-" or -32768.
+// Quectel (EC2x, EG25, EG06, RM5xx): AT+QENG="servingcell" and ="neighbourcell" in the
+// layouts of the Quectel AT manuals (EC2x&EG9x&EG2x-G&EM05 Series AT Commands Manual, AT+QENG;
+// RG50xQ&RM5xxQ Series AT Commands Manual, AT+QENG and AT+QCAINFO). Firmware habits kept:
+// +CSQ answers 99,99 while LTE or NR serves, +CREG is not registered then, the LTE SINR of the
+// LTE-only models (serving cell and neighbours) is in fifths of a dB from -20 dB, the RM5xx
+// drop the sign of the LTE RSSI, and values the modem does not have are "-" or -32768.
 #include "simulator/SimDialect.h"
 
 namespace celdara {
@@ -149,6 +149,78 @@ void NeighbourCells(const TSimNetwork& n, std::string_view model, std::vector<st
     }
 }
 
+// AT+QCAINFO is in the manuals of the LTE-A modules and the 5G ones; the EC2x/EG25 lack it.
+bool HasCarrierInfo(std::string_view model) {
+    for (std::string_view prefix : {"EG06", "EP06", "EM06", "EG12", "EM12", "EG18", "RM5", "RG5"}) {
+        if (model.rfind(prefix, 0) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The RM520N and RG520N firmware write an NR secondary carrier in the long form, with its
+// state, uplink and measurements; the RM500Q family gives EN-DC's NR carrier in four fields.
+bool LongNrCarrier(std::string_view model) {
+    return model.rfind("RM52", 0) == 0 || model.rfind("RG52", 0) == 0;
+}
+
+// LTE bandwidth in resource blocks: 6, 15, 25, 50, 75, 100 for 1.4 to 20 MHz.
+int ResourceBlocks(int mhz) {
+    return mhz >= 3 ? mhz * 5 : 6;
+}
+
+// The LTE lines: "PCC",<freq>,<bandwidth>,<band>,<pcell_state>,<PCID>,<RSRP>,<RSRQ>,<RSSI>,
+// <RSSNR>; a secondary one has <scell_state> (2: configured and activated) and, on the 5G
+// models, <UL_configured>,<UL_bandwidth>,<UL_EARFCN> after them (downlink only: 0,-,-).
+std::string LteCarrier(const TSimRadioCell& c, bool primary, bool fiveG) {
+    std::vector<std::string> f = {primary ? "\"PCC\"" : "\"SCC\"",
+                                  Num(c.Channel),
+                                  Num(ResourceBlocks(c.BandwidthMhz)),
+                                  "\"LTE BAND " + Num(c.Band) + "\"",
+                                  primary ? "1" : "2",
+                                  Num(c.Pci),
+                                  Num(c.Rsrp),
+                                  Num(c.Rsrq),
+                                  Num(c.Rssi),
+                                  Num(c.Sinr)};
+    if (!primary && fiveG)
+        f.insert(f.end(), {"0", "-", "-"});
+    return "+QCAINFO: " + Join(f);
+}
+
+// The NR lines, bandwidth as the index of AT+QENG: SA's primary "PCC",<freq>,<bandwidth>,
+// <band>,<PCID>,<RSRP>,<RSRQ>,<SNR>; a secondary one (SA, or EN-DC's leg) either short,
+// "SCC",<freq>,<bandwidth>,<band>,<PCID> on EN-DC and with <scell_state>,<PCID>,
+// <UL_configured>,<UL_bandwidth>,<UL_ARFCN> on SA, or long with <RSRP>,<RSRQ>,<SNR> after
+// the uplink fields.
+std::string NrCarrier(const TSimRadioCell& c, bool primary, bool endc, std::string_view model) {
+    std::vector<std::string> f = {primary ? "\"PCC\"" : "\"SCC\"", Num(c.Channel),
+                                  Num(NrBandwidthCode(c.BandwidthMhz)),
+                                  "\"NR5G BAND " + Num(c.Band) + "\""};
+    const std::vector<std::string> measured = {Num(c.Rsrp), Num(c.Rsrq), Num(c.Sinr)};
+    if (primary) {
+        f.push_back(Num(c.Pci));
+        f.insert(f.end(), measured.begin(), measured.end());
+    } else if (endc && !LongNrCarrier(model)) {
+        f.push_back(Num(c.Pci));
+    } else {
+        f.insert(f.end(), {"2", Num(c.Pci), "0", "-", "-"});
+        if (LongNrCarrier(model))
+            f.insert(f.end(), measured.begin(), measured.end());
+    }
+    return "+QCAINFO: " + Join(f);
+}
+
+void CarrierLines(const TSimDialectContext& ctx, std::vector<std::string>& lines) {
+    const auto carriers = ctx.Network.Carriers();
+    const bool endc = ctx.Network.Technology() == TSimRat::LteNr;
+    for (std::size_t i = 0; i < carriers.size(); ++i) {
+        const TSimRadioCell& c = carriers[i];
+        lines.push_back(c.Rat == TSimRat::Lte ? LteCarrier(c, i == 0, IsFiveGModel(ctx.Model))
+                                              : NrCarrier(c, i == 0, endc, ctx.Model));
+    }
+}
+
 class TQuectelDialect final : public TSimDialect {
 public:
     std::string_view Name() const override { return "quectel"; }
@@ -166,6 +238,8 @@ public:
 
     TSimDialectResult Answer(const TSimDialectCommand& cmd, const TSimDialectContext& c,
                              std::vector<std::string>& lines) const override {
+        if (cmd.Name == "+QCAINFO" && HasCarrierInfo(c.Model))
+            return AnswerCarriers(cmd, c, lines);
         if (cmd.Name != "+QENG")
             return TSimDialect::Answer(cmd, c, lines);
         if (cmd.Kind == TSimCommandKind::Test) {
@@ -178,6 +252,18 @@ public:
             NeighbourCells(c.Network, c.Model, lines);
         else
             return TSimDialectResult::Error;
+        return TSimDialectResult::Ok;
+    }
+
+private:
+    static TSimDialectResult AnswerCarriers(const TSimDialectCommand& cmd,
+                                            const TSimDialectContext& c,
+                                            std::vector<std::string>& lines) {
+        if (cmd.Kind == TSimCommandKind::Test)
+            return TSimDialectResult::Ok;
+        if (cmd.Kind != TSimCommandKind::Action)
+            return TSimDialectResult::Error;
+        CarrierLines(c, lines);
         return TSimDialectResult::Ok;
     }
 };

@@ -1,7 +1,10 @@
 // Sierra Wireless (EM74xx, MC73xx): AT!GSTATUS? in the layout of the Sierra manual (AirPrime
 // EM74xx/MC74xx AT Command Reference, !GSTATUS): label/value pairs two to a line, separated
 // by tabs, the first RSRP the main antenna's. On WCDMA and GSM the channel, LAC and cell
-// come instead of the LTE lines; "---" stands where a value is not.
+// come instead of the LTE lines; "---" stands where a value is not. Carrier aggregation adds
+// the lines the EM7455/MC7455 firmware writes: "LTE CA state:" with the secondary cell's
+// band, bandwidth and channel glued to their labels, and its "SCC RxM/RxD RSSI" lines after
+// the primary's; without a secondary cell the state reads "NOT ASSIGNED".
 #include "simulator/SimDialect.h"
 
 namespace celdara {
@@ -26,13 +29,35 @@ std::string Mode(TSimRat rat, bool service) {
     return rat == TSimRat::Gsm ? "GSM" : rat == TSimRat::Umts ? "WCDMA" : "LTE";
 }
 
-void LteLines(const TSimRadioCell& c, std::vector<std::string>& lines) {
-    const std::string rssi = Num(c.Rssi);
+// The two antennas' lines of a carrier, the diversity branch a little weaker.
+void AntennaLines(std::string_view carrier, const TSimRadioCell& c,
+                  std::vector<std::string>& lines) {
+    const std::string name(carrier);
+    lines.push_back(Pair(name + " RxM RSSI:", Num(c.Rssi), "RSRP (dBm):", Num(c.Rsrp)));
+    lines.push_back(Pair(name + " RxD RSSI:", Num(c.Rssi - 2), "RSRP (dBm):", Num(c.Rsrp - 2)));
+}
+
+// "LTE CA state:" and, while a secondary cell is active, its band, bandwidth and channel.
+void CaLines(const TSimRadioCell* scell, std::vector<std::string>& lines) {
+    std::string state = "LTE CA state:";
+    state.resize(15, ' ');
+    if (scell == nullptr) {
+        lines.push_back(state + "NOT ASSIGNED");
+        return;
+    }
+    lines.push_back(state + "ACTIVE\t\tLTE Scell band:B" + Num(scell->Band));
+    lines.push_back("LTE Scell bw:" + Num(scell->BandwidthMhz) +
+                    " MHz\t\tLTE Scell chan:" + Num(scell->Channel));
+}
+
+void LteLines(const TSimRadioCell& c, const TSimRadioCell* scell, std::vector<std::string>& lines) {
     lines.push_back(Pair("LTE band:", "B" + Num(c.Band), "LTE bw:", Num(c.BandwidthMhz) + " MHz"));
     // FDD uplink channels lie 18000 above the downlink ones (36.101 5.7.3).
     lines.push_back(Pair("LTE Rx chan:", Num(c.Channel), "LTE Tx chan:", Num(c.Channel + 18000)));
-    lines.push_back(Pair("PCC RxM RSSI:", rssi, "RSRP (dBm):", Num(c.Rsrp)));
-    lines.push_back(Pair("PCC RxD RSSI:", Num(c.Rssi - 2), "RSRP (dBm):", Num(c.Rsrp - 2)));
+    CaLines(scell, lines);
+    AntennaLines("PCC", c, lines);
+    if (scell != nullptr)
+        AntennaLines("SCC", *scell, lines);
     lines.push_back(Pair("Tx Power:", "---", "TAC:", Hex(c.Area, 4) + " (" + Num(c.Area) + ")"));
     lines.push_back(Pair("RSRQ (dB):", Decimal(c.Rsrq),
                          "Cell ID:", Hex(c.CellId, 8) + " (" + Num(c.CellId) + ")"));
@@ -54,7 +79,9 @@ void Status(const TSimDialectContext& ctx, std::vector<std::string>& lines) {
     if (!service)
         return;
     if (cell && cell->Rat == TSimRat::Lte) {
-        LteLines(*cell, lines);
+        const auto carriers = n.Carriers();
+        const bool aggregated = carriers.size() > 1 && carriers[1].Rat == TSimRat::Lte;
+        LteLines(*cell, aggregated ? &carriers[1] : nullptr, lines);
         return;
     }
     // Hex codes with their decimal value, as the LTE lines give them.

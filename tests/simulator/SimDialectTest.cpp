@@ -57,7 +57,9 @@ bool IsDigit(char c) {
 // becomes "n", a hex code ("A5B1", "1A2D101") "h", a run of blanks " " or, with a tab in it,
 // "\t"; words, quotes, commas, "-" marks and empty fields stay as they are.
 std::vector<std::string> Layout(const std::string& line) {
-    const auto hex = [](char c) { return IsDigit(c) || (c >= 'A' && c <= 'F'); };
+    const auto hex = [](char c) {
+        return IsDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); // u-blox: lower case
+    };
     std::vector<std::string> t;
     for (std::size_t i = 0, j = 0; i < line.size(); i = j) {
         const char c = line[i];
@@ -191,8 +193,35 @@ INSTANTIATE_TEST_SUITE_P(Dialects, SimDialectShapeTest, ::testing::Values(
     ShapeCase{"telit_search", "telit", "", TSimRat::Lte, "AT#RFSTS?", {R"(#RFSTS: "",,,,,,,,,,,,"262011234567890","",0,,,,)"}, false},
     ShapeCase{"sierra_lte", "sierra", "", TSimRat::Lte, "AT!GSTATUS?", {"!GSTATUS:", "Current Time:  4946\t\tTemperature: 37",
         "System mode:   LTE        \tPS state:    Attached", "LTE band:      B20     \t\tLTE bw:      10 MHz",
-        "LTE Rx chan:   6300\t\tLTE Tx chan: 24300", "PCC RxM RSSI:  -65\t\tRSRP (dBm):  -95", "PCC RxD RSSI:  -67\t\tRSRP (dBm):  -97",
+        "LTE Rx chan:   6300\t\tLTE Tx chan: 24300", "LTE CA state:  ACTIVE\t\tLTE Scell band:B12", "LTE Scell bw:10 MHz\t\tLTE Scell chan:5110",
+        "PCC RxM RSSI:  -65\t\tRSRP (dBm):  -95", "PCC RxD RSSI:  -67\t\tRSRP (dBm):  -97",
+        "SCC RxM RSSI:  -52\t\tRSRP (dBm):  -83", "SCC RxD RSSI:  -51\t\tRSRP (dBm):  -81",
         "Tx Power:      ---\t\tTAC:         A5B1 (42417)", "RSRQ (dB):     -11.0\t\tCell ID:     01A2D101 (27447553)", "SINR (dB):      8.0"}},
+    // Carrier aggregation: RG50xQ&RM5xxQ Series AT Commands Manual, AT+QCAINFO (the RM520N's long
+    // NR line and the EG06's LTE lines as their firmware writes them); u-blox LARA-R6 and SARA-R5
+    // AT commands manuals, +UCGED (mode 2; the LARA-R6 examples with identities, areas and the
+    // M-TMSI that show they are hex).
+    ShapeCase{"quectel_qcainfo_lte", "quectel", "RM500Q-GL", TSimRat::Lte, "AT+QCAINFO", {R"(+QCAINFO: "PCC",1300,100,"LTE BAND 3",1,123,-92,-10,-63,14)",
+        R"(+QCAINFO: "SCC",3350,100,"LTE BAND 7",2,124,-99,-12,-70,8,0,-,-)"}},
+    ShapeCase{"quectel_qcainfo_nsa", "quectel", "RM500Q-GL", TSimRat::LteNr, "AT+QCAINFO", {R"(+QCAINFO: "PCC",1300,100,"LTE BAND 3",1,123,-92,-10,-63,14)",
+        R"(+QCAINFO: "SCC",3350,100,"LTE BAND 7",2,124,-99,-12,-70,8,0,-,-)", R"(+QCAINFO: "SCC",643296,12,"NR5G BAND 78",501)"}},
+    ShapeCase{"quectel_qcainfo_nsa_long", "quectel", "RM520N-GL", TSimRat::LteNr, "AT+QCAINFO", {R"(+QCAINFO: "PCC",1300,100,"LTE BAND 3",1,123,-92,-10,-63,14)",
+        R"(+QCAINFO: "SCC",3350,100,"LTE BAND 7",2,124,-99,-12,-70,8,0,-,-)", R"(+QCAINFO: "SCC",643296,12,"NR5G BAND 78",2,501,0,-,-,-88,-11,18)"}},
+    ShapeCase{"quectel_qcainfo_sa", "quectel", "RM500Q-GL", TSimRat::NrSa, "AT+QCAINFO", {R"(+QCAINFO: "PCC",643296,12,"NR5G BAND 78",301,-86,-11,15)",
+        R"(+QCAINFO: "SCC",158200,1,"NR5G BAND 28",2,302,0,-,-)"}},
+    ShapeCase{"quectel_qcainfo_sa_long", "quectel", "RM520N-GL", TSimRat::NrSa, "AT+QCAINFO", {R"(+QCAINFO: "PCC",643296,12,"NR5G BAND 78",301,-86,-11,15)",
+        R"(+QCAINFO: "SCC",158200,1,"NR5G BAND 28",2,302,0,-,-,-90,-12,10)"}},
+    ShapeCase{"quectel_qcainfo_lte_a", "quectel", "EG06-E", TSimRat::Lte, "AT+QCAINFO", {R"(+QCAINFO: "PCC",476,50,"LTE BAND 1",1,189,-104,-9,-77,18)",
+        R"(+QCAINFO: "SCC",6200,50,"LTE BAND 20",2,21,-88,-10,-59,13)"}},
+    ShapeCase{"quectel_qcainfo_umts", "quectel", "RM500Q-GL", TSimRat::Umts, "AT+QCAINFO", {}},
+    ShapeCase{"ublox_lte", "ublox", "LARA-R6001D", TSimRat::Lte, "AT+UCGED?", {"+UCGED: 2", "4,0,001,01",
+        "2525,5,25,50,2b67,69f6bc7,111,d60814d1,ffff,ff,67,19,0.00,255,255,255,67,11,255,0,255,255,0,0"}},
+    ShapeCase{"ublox_umts", "ublox", "LARA-R6001D", TSimRat::Umts, "AT+UCGED?", {"+UCGED: 2", "3,4,001,01", "4400,5,2f0c1a3,a5b1,80,9,4,62,42,255"}},
+    ShapeCase{"ublox_gsm", "ublox", "LARA-R6001D", TSimRat::Gsm, "AT+UCGED?", {"+UCGED: 2", "2,222,1", "1009,0,526f,11,d5bd,00,36,-1,30,30,1,1"}},
+    ShapeCase{"ublox_sara_r5", "ublox", "SARA-R510M8S", TSimRat::Lte, "AT+UCGED?", {"+UCGED: 2", "6,4,001,01",
+        "2525,5,50,50,e8fe,1a2d001,1,d60814d1,8001,01,28,31,13.75,3,1,10,28,-50,-6,0,255,255,0,0"}},
+    ShapeCase{"ublox_sara_r5_on_umts", "ublox", "SARA-R510M8S", TSimRat::Umts, "AT+UCGED?", {"+UCGED: 2", "6,2,fff,fff"}},
+    ShapeCase{"ublox_search", "ublox", "LARA-R6001D", TSimRat::Lte, "AT+UCGED?", {"+UCGED: 2", "4,2,fff,fff"}, false},
     // On WCDMA and GSM the channel, LAC and cell instead of the LTE lines.
     ShapeCase{"sierra_umts", "sierra", "", TSimRat::Umts, "AT!GSTATUS?", {"!GSTATUS:", "Current Time:  4946\t\tTemperature: 37",
         "System mode:   WCDMA\t\tPS state:    Attached", "WCDMA channel: 10688\t\tLAC:         A5B1 (42417)", "Cell ID:       02F0C1A3 (49332643)"}},
