@@ -301,7 +301,8 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- Quirk tables on the model as modules write it ---------------------------------------------
 // +CGMM answers: "SIMCOM_SIM7000G" (SIM7000 Series AT Command Manual), "SIMCOM_SIM7600E-H"
 // (SIM7500_SIM7600 Series AT Command Manual), "SIM7600G-H" and "SIMCOM_SIM8200EA-M2" as
-// captured by users, "EC25" (Quectel EC25 AT Commands Manual), "RM500Q-GL", "RM520N-GL".
+// captured by users, "SIMCOM_SIM8262E-M2" and "SIMCOM_SIM8230G" from published sessions, "EC25"
+// (Quectel EC25 AT Commands Manual), "RM500Q-GL", "RM520N-GL".
 TEST(QuirkModelTest, SimcomRowsMatchWithTheMakersPrefix) {
     const struct {
         const char* model;
@@ -312,7 +313,8 @@ TEST(QuirkModelTest, SimcomRowsMatchWithTheMakersPrefix) {
         {"SIMCOM_SIM7080G", false, -104},     {"simcom_sim7070g", false, -104},
         {"SIMCOM_SIM7600E-H", true, -10.4},   {"SIM7600G-H", true, -10.4},
         {"SIMCOM_SIM8200EA-M2", true, -10.4}, {" SIMCOM SIM7000G ", false, -104},
-        {"SIMCOMSIM7000G", true, -10.4},
+        {"SIMCOMSIM7000G", true, -10.4},      {"SIMCOM_SIM8262E-M2", true, -10.4},
+        {"SIMCOM_SIM8230G", true, -10.4},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(SimcomQuirksFor(row.model).LteInTenths, row.tenths) << row.model;
