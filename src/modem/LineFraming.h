@@ -3,11 +3,14 @@
 // alone), while the LF of a CR LF pair begins the next line and is trimmed away there, as
 // it always was. A line that does not end within kMaxLineBytes is handed on cut at that
 // length, so that a line that never ends neither grows without bound nor costs more with
-// every chunk: the search resumes where it stopped.
+// every chunk: the search resumes where it stopped, as long as the buffer's front is still
+// the one searched (a buffer emptied and filled anew, or cut at its front by someone else,
+// is searched afresh).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace celdara {
@@ -30,7 +33,12 @@ public:
     std::uint64_t ScannedBytes() const { return scanned_; }
 
 private:
+    // Remembers the searched bytes' first and last few, to know them again.
+    void Remember(std::string_view buffer);
+    bool StillSearched(std::string_view buffer) const;
+
     std::size_t searched_ = 0; // bytes of the front known to hold no line end
+    std::string head_, tail_;  // the first and the last bytes of those
     std::uint64_t scanned_ = 0;
 };
 

@@ -4,8 +4,6 @@
 #include "modem/ReplyParsers.h"
 #include "util/TextConvert.h"
 
-#include <algorithm>
-
 namespace celdara {
 
 namespace {
@@ -28,10 +26,21 @@ constexpr TPollReply kPollReplies[] = {
     {"+CPAS:", kAwaitCpas, &ParsePhoneActivity},
 };
 
+// The end of ATA: a call is answered with "OK" or "CONNECT ...", or it failed; the words may
+// come inside a longer line.
+bool AnswerEnded(const std::string& line) {
+    if (line.rfind("OK", 0) == 0)
+        return true;
+    for (const char* word : {"CONNECT", "ERROR", "NO CARRIER", "NO DIALTONE"})
+        if (line.find(word) != std::string::npos)
+            return true;
+    return false;
+}
+
 } // namespace
 
 ModemMonitor::ModemMonitor(VTolmTopDistributor& distTop, IModemPort& port, IModemView& view)
-    : distTop_(distTop), port_(port), view_(view) {
+    : distTop_(distTop), port_(port), view_(view), Exchange_(distTop, view) {
     distTop_.SetOnComRecvDecode(
         TDistributorPollProc::Bind<&ModemMonitor::distTopComRecvDecode>(this));
     distTop_.SetOnComRecvPoll(TDistributorDataProc::Bind<&ModemMonitor::distTopComRecvPoll>(this));
@@ -78,16 +87,16 @@ void ModemMonitor::distTopComRecvPoll(VTolmGeneralDistributor*, Tick&, const std
                       kTermKindEvent);
         return;
     }
-    LastLine_ = std::string(Trim(Data));
+    Exchange_.Take(std::string(Trim(Data)));
     if (EchoTraffic_ || DebugTraffic)
-        view_.AddLine(LastLine_, kTermKindEvent);
-    if (!LastLine_.empty())
+        view_.AddLine(Exchange_.LastLine(), kTermKindEvent);
+    if (!Exchange_.LastLine().empty())
         NoteAnswer();
     RunMachine();
 }
 
 void ModemMonitor::distTopTimeout(VTolmGeneralDistributor*, Tick&) {
-    TimedOut_ = true;
+    Exchange_.TimeOut();
     RunMachine();
 }
 
@@ -106,7 +115,7 @@ void ModemMonitor::LyrComm321StateChange(TObject*, TCommState State) {
         // The step under way may wait up to a minute for a reply that cannot come; the
         // next tick lets the machine see the loss instead. Not run here: this report may
         // come from inside a step (ProcessMessages).
-        Arm(0);
+        Exchange_.Hurry();
     }
     view_.ShowPortState(State);
 }
@@ -181,7 +190,7 @@ void ModemMonitor::RunMachine() {
 }
 
 void ModemMonitor::EnterState(int state) {
-    Disarm();
+    Exchange_.Stop();
     State_ = static_cast<TMachineState>(state);
     Step_ = 0;
     RunMachine();
@@ -239,7 +248,7 @@ void ModemMonitor::StepClose() {
 }
 
 void ModemMonitor::StayFailed() {
-    Disarm();
+    Exchange_.Stop();
     WaitingForPort_ = false;
     PortLost_ = false;
     view_.SetStatusPanel(kPanelPort, PortName_ + " lost");
@@ -258,19 +267,7 @@ bool ModemMonitor::NoteLostPort() {
 }
 
 void ModemMonitor::TermLine(const std::string& text) {
-    view_.AddLine(text, kTermKindEvent);
-}
-
-void ModemMonitor::Send(const std::string& command) {
-    distTop_.SendComData(command);
-}
-
-void ModemMonitor::Arm(int ms) {
-    distTop_.SetTimeout(ms);
-}
-
-void ModemMonitor::Disarm() {
-    distTop_.SetTimeout(-1);
+    Exchange_.Tell(text);
 }
 
 void ModemMonitor::Next(int step, bool runAgain) {
@@ -280,7 +277,7 @@ void ModemMonitor::Next(int step, bool runAgain) {
 }
 
 bool ModemMonitor::LineBeginsWith(const char* prefix) const {
-    return LastLine_.rfind(prefix, 0) == 0;
+    return Exchange_.LastLineBeginsWith(prefix);
 }
 
 bool ModemMonitor::CheckPortLost() {
@@ -301,9 +298,9 @@ void ModemMonitor::StepOpen() {
         TryOpen();
         break;
     case 2:
-        if (!TimedOut_)
+        if (!Exchange_.TimedOut())
             break;
-        Disarm();
+        Exchange_.Stop();
         // Reconnecting was turned off while the lost port was awaited.
         if (WaitingForPort_ && !ReconnectLostPort)
             StayFailed();
@@ -349,8 +346,7 @@ void ModemMonitor::TryOpen() {
                 TermLine("  " + reason);
         }
         LastOpenReason_ = reason;
-        TimedOut_ = false;
-        Arm(1000);
+        Exchange_.Wait(1000);
         Next(2, false);
     }
 }
@@ -393,21 +389,18 @@ void ModemMonitor::ClearSilentHint() {
 
 void ModemMonitor::Identify(int baseStep, const char* command, std::string& field, int nextStep) {
     if (Step_ == baseStep) {
-        LastLine_.clear();
-        TimedOut_ = false;
         FirstLine_ = true;
-        Arm(2000);
-        Send(command);
+        Exchange_.Send(command, 2000);
         Next(baseStep + 1, false);
         return;
     }
-    if (TimedOut_) {
-        Disarm();
+    if (Exchange_.TimedOut()) {
+        Exchange_.Stop();
         NoteSilence();
         Next(baseStep, true);
         return;
     }
-    std::string line(Trim(LastLine_));
+    std::string line(Trim(Exchange_.LastLine()));
     if (line.empty())
         return;
     // A bare "OK" before any answer is the late result of a command sent again after its
@@ -419,7 +412,7 @@ void ModemMonitor::Identify(int baseStep, const char* command, std::string& fiel
         ShowDevice();
         FirstLine_ = false;
     } else if (LineBeginsWith("OK")) {
-        Disarm();
+        Exchange_.Stop();
         if (nextStep < 0) {
             LearnRadio();
             EnterState(msPoll);
@@ -436,19 +429,16 @@ void ModemMonitor::StepPrepare() {
         ClearShown();
         EchoTraffic_ = true;
         TermLine("machine: PREPARE");
-        LastLine_.clear();
-        Send("ATE0+COPS=0\r");
-        TimedOut_ = false;
-        Arm(2000);
+        Exchange_.Send("ATE0+COPS=0\r", 2000);
         Next(1, false);
         break;
     case 1:
-        if (TimedOut_) {
-            Disarm();
+        if (Exchange_.TimedOut()) {
+            Exchange_.Stop();
             NoteSilence();
             Next(0, true);
         } else if (LineBeginsWith("OK")) {
-            Disarm();
+            Exchange_.Stop();
             Next(10, true);
         }
         break;
@@ -498,27 +488,23 @@ void ModemMonitor::PollStatus() {
     switch (Step_) {
     case 0:
         EchoTraffic_ = false;
-        TimedOut_ = false;
         ClearModemStatus(WorkStatus_);
-        Arm(10);
+        Exchange_.Wait(10);
         Next(1, false);
         break;
     case 1:
-        if (TimedOut_)
+        if (Exchange_.TimedOut())
             Next(2, true);
         break;
     case 2:
-        LastLine_.clear();
-        TimedOut_ = false;
-        Arm(500);
-        Send(PollCommand);
+        Exchange_.Send(PollCommand, 500);
         PendingReplies_ = 255;
         Next(3, false);
         break;
     case 3:
-        if (TimedOut_) {
+        if (Exchange_.TimedOut()) {
             view_.SetGraphValue(-1);
-            Disarm();
+            Exchange_.Stop();
             WorkStatus_.LevelValid = false;
             WorkStatus_.BitErrorsValid = false;
             WorkStatus_.RegStateValid = false;
@@ -529,7 +515,7 @@ void ModemMonitor::PollStatus() {
         }
         TakePollReply();
         if ((PendingReplies_ & kAwaitAll) == 0) {
-            Disarm();
+            Exchange_.Stop();
             Next(100, true);
         }
         break;
@@ -543,10 +529,10 @@ void ModemMonitor::TakePollReply() {
     for (const TPollReply& reply : kPollReplies) {
         if (LineBeginsWith(reply.Prefix)) {
             PendingReplies_ &= ~reply.Awaited;
-            reply.Parse(LastLine_, WorkStatus_);
+            reply.Parse(Exchange_.LastLine(), WorkStatus_);
         }
     }
-    if (LastLine_ == "OK")
+    if (Exchange_.LastLine() == "OK")
         PendingReplies_ &= ~kAwaitOk;
 }
 
@@ -564,13 +550,10 @@ void ModemMonitor::PollCells() {
             break;
         }
         EchoTraffic_ = false;
-        LastLine_.clear();
-        TimedOut_ = false;
         FirstLine_ = true;
-        Arm(1000);
         if (Step_ == 200)
             NeighbourCount_ = 0;
-        Send(Step_ == 100 ? "AT^MONI\r" : "AT^MONP\r");
+        Exchange_.Send(Step_ == 100 ? "AT^MONI\r" : "AT^MONP\r", 1000);
         Next(Step_ + 1, false);
         break;
     case 101:
@@ -578,11 +561,11 @@ void ModemMonitor::PollCells() {
         TakeCellReply(Step_ == 101);
         break;
     case 102:
-        Disarm();
+        Exchange_.Stop();
         Next(200, true);
         break;
     case 202:
-        Disarm();
+        Exchange_.Stop();
         EndCells();
         break;
     default:
@@ -592,7 +575,7 @@ void ModemMonitor::PollCells() {
 }
 
 void ModemMonitor::TakeCellReply(bool serving) {
-    if (TimedOut_) {
+    if (Exchange_.TimedOut()) {
         if (serving)
             ParseServingCell("", WorkStatus_);
         else
@@ -600,11 +583,12 @@ void ModemMonitor::TakeCellReply(bool serving) {
         Next(Step_ + 1, true);
         return;
     }
-    if (LastLine_.empty())
+    const std::string& line = Exchange_.LastLine();
+    if (line.empty())
         return;
-    if (IsFinalError(LastLine_)) {
+    if (IsFinalError(line)) {
         // A modem without the listing says so at once: no need to wait out the second.
-        Disarm();
+        Exchange_.Stop();
         if (serving)
             ParseServingCell("", WorkStatus_);
         else
@@ -628,35 +612,29 @@ void ModemMonitor::TakeCellReply(bool serving) {
     } else if (LineBeginsWith("OK")) {
         Next(Step_ + 1, true);
     } else if (serving) {
-        ParseServingCell(LastLine_, WorkStatus_);
+        ParseServingCell(line, WorkStatus_);
     } else {
-        ParseNeighbourCell(LastLine_, NeighbourCount_, WorkStatus_);
+        ParseNeighbourCell(line, NeighbourCount_, WorkStatus_);
         ++NeighbourCount_;
     }
 }
 
 void ModemMonitor::EndCells() {
+    if (MoniRefused_)
+        RadioPlan_.StartCycle();
     Next(MoniRefused_ ? 500 : 300, true);
 }
 
 void ModemMonitor::LearnRadio() {
     MoniRefused_ = MonpRefused_ = false;
     MoniAnswered_ = MonpAnswered_ = false;
-    RadioQueries_ = RadioQueriesFor(Manufacturer_, Model_);
-    RadioMisses_.assign(RadioQueries_.size(), 0);
-    RadioAnswered_.assign(RadioQueries_.size(), false);
-    JoinRadio_ = true;
-    Joined_.clear();
+    RadioPlan_.Learn(Manufacturer_, Model_);
 }
 
 std::vector<std::string> ModemMonitor::RadioCommands() const {
-    std::vector<std::string> commands;
     if (!MoniRefused_)
-        return commands;
-    for (std::size_t i = 0; i < RadioQueries_.size(); ++i)
-        if (RadioMisses_[i] >= 0)
-            commands.push_back(std::string(Trim(RadioQueries_[i].Command)));
-    return commands;
+        return {};
+    return RadioPlan_.Commands();
 }
 
 void ModemMonitor::SayRadioQueries() {
@@ -670,119 +648,27 @@ void ModemMonitor::SayRadioQueries() {
 
 void ModemMonitor::PollRadio() {
     if (Step_ == 500) {
-        AskJoined();
+        const std::string command = RadioPlan_.NextCommand();
+        if (command.empty()) {
+            Next(300, true);
+            return;
+        }
+        EchoTraffic_ = false;
+        Exchange_.Send(command, 1000);
+        Next(501, false);
         return;
     }
-    if (Step_ == 501) {
-        TakeJoinedReply();
+    if (Step_ != 501) {
+        Next(0, false);
         return;
     }
-    const std::size_t index = static_cast<std::size_t>(Step_ - 502) / 2;
-    if (index >= RadioQueries_.size()) {
-        Next(300, true);
+    if (!Exchange_.TimedOut() && Exchange_.End() == TAtEnd::Waiting)
         return;
-    }
-    if ((Step_ - 502) % 2 == 1) {
-        TakeRadioReply(index);
-        return;
-    }
-    const bool joined = std::find(Joined_.begin(), Joined_.end(), index) != Joined_.end();
-    if (RadioMisses_[index] < 0 || joined) {
-        Next(Step_ + 2, true);
-        return;
-    }
-    AskRadio(RadioQueries_[index].Command);
-}
-
-void ModemMonitor::AskRadio(const std::string& command) {
-    EchoTraffic_ = false;
-    LastLine_.clear();
-    ReplyLines_.clear();
-    TimedOut_ = false;
-    Arm(1000);
-    Send(command);
-    Next(Step_ + 1, false);
-}
-
-void ModemMonitor::AskJoined() {
-    // Extended commands the modem has answered one by one go on one line, as the status
-    // poll does: each round trip saved is a shorter cycle. Their replies are told apart by
-    // their prefixes.
-    Joined_.clear();
-    if (JoinRadio_) {
-        for (std::size_t i = 0; i < RadioQueries_.size(); ++i)
-            if (RadioAnswered_[i] && RadioMisses_[i] >= 0 &&
-                RadioQueries_[i].Command.rfind("AT+", 0) == 0)
-                Joined_.push_back(i);
-    }
-    if (Joined_.size() < 2) {
-        Joined_.clear();
-        Next(502, true);
-        return;
-    }
-    std::string line = "AT";
-    for (std::size_t i : Joined_) {
-        const std::string_view command = Trim(RadioQueries_[i].Command);
-        line += (line.size() > 2 ? ";" : "") + std::string(command.substr(2));
-    }
-    AskRadio(line + "\r");
-}
-
-void ModemMonitor::TakeJoinedReply() {
-    const bool failed = TimedOut_ || IsFinalError(LastLine_);
-    if (failed) {
-        // Some firmware takes only one vendor command a line: one by one from now on.
-        Disarm();
-        JoinRadio_ = false;
-        // Asked one by one in this cycle too, so that it has its values.
-        Joined_.clear();
-        TermLine("  The radio commands on one line went " +
-                 std::string(TimedOut_ ? "unanswered" : "refused (" + LastLine_ + ")") +
-                 ": they are sent one by one on this connection.");
-        Next(502, true);
-        return;
-    }
-    if (LastLine_.empty())
-        return;
-    if (LastLine_ == "OK") {
-        Disarm();
-        for (std::size_t i : Joined_)
-            RadioQueries_[i].Parse(ReplyLines_, WorkStatus_);
-        Next(502, true);
-    } else if (ReplyLines_.size() < kMaxReplyLines) {
-        ReplyLines_.push_back(LastLine_);
-    }
-}
-
-void ModemMonitor::TakeRadioReply(std::size_t index) {
-    if (TimedOut_) {
-        Disarm();
-        if (++RadioMisses_[index] >= kRadioQueryMisses)
-            DropRadioQuery(index, "unanswered " + std::to_string(kRadioQueryMisses) + " times");
-        Next(Step_ + 1, true);
-        return;
-    }
-    if (LastLine_.empty())
-        return;
-    if (LastLine_ == "OK") {
-        Disarm();
-        RadioMisses_[index] = 0;
-        RadioAnswered_[index] = true;
-        RadioQueries_[index].Parse(ReplyLines_, WorkStatus_);
-        Next(Step_ + 1, true);
-    } else if (IsFinalError(LastLine_)) {
-        Disarm();
-        DropRadioQuery(index, "refused (" + LastLine_ + ")");
-        Next(Step_ + 1, true);
-    } else if (ReplyLines_.size() < kMaxReplyLines) {
-        ReplyLines_.push_back(LastLine_);
-    }
-}
-
-void ModemMonitor::DropRadioQuery(std::size_t index, const std::string& why) {
-    RadioMisses_[index] = -1;
-    TermLine("  " + std::string(Trim(RadioQueries_[index].Command)) + " " + why +
-             ": not asked again on this connection.");
+    Exchange_.Stop();
+    const std::string said = RadioPlan_.TakeReply(Exchange_, WorkStatus_);
+    if (!said.empty())
+        TermLine(said);
+    Next(500, true);
 }
 
 std::string ModemMonitor::SwitchTarget() const {
@@ -803,32 +689,29 @@ void ModemMonitor::SwitchOperator() {
             Next(400, true);
             break;
         }
-        // A time-out of the cell steps must not count against the switch.
-        TimedOut_ = false;
-        Arm(60000);
+        // The exchange's own wait: a time-out of the cell steps does not count against it.
         ClearShown();
-        if (PendingOperator_ == "AUTO")
-            Send("AT+COPS=0\r");
-        else
-            Send("AT+COPS=1,2,\"" + PendingOperator_ + "\"\r");
-        LastLine_.clear();
+        Exchange_.Send(PendingOperator_ == "AUTO" ? std::string("AT+COPS=0\r")
+                                                  : "AT+COPS=1,2,\"" + PendingOperator_ + "\"\r",
+                       60000);
         SwitchingTo_ = PendingOperator_;
         PendingOperator_.clear();
         Next(301, false);
         break;
     case 301:
-        if (TimedOut_) {
+        if (Exchange_.TimedOut()) {
             // Nothing came: the request is dropped, and the group is the user's again.
-            Disarm();
+            Exchange_.Stop();
             EndSwitch("Operator " + SwitchTarget() + " did not answer within a minute.");
             Next(300, true);
-        } else if (IsFinalError(LastLine_)) {
+        } else if (IsFinalError(Exchange_.LastLine())) {
             // A refusal is final at once; waiting out the minute would only stop the poll.
-            Disarm();
-            EndSwitch("Operator " + SwitchTarget() + " refused: " + ErrorResultText(LastLine_));
+            Exchange_.Stop();
+            EndSwitch("Operator " + SwitchTarget() +
+                      " refused: " + ErrorResultText(Exchange_.LastLine()));
             Next(400, true);
         } else if (LineBeginsWith("OK")) {
-            Disarm();
+            Exchange_.Stop();
             view_.SetOperatorGroupEnabled(true);
             ClearShown();
             RefreshDisplay();
@@ -849,7 +732,7 @@ void ModemMonitor::EndCycle() {
     CopyToShown();
     ++CompletedCycles_;
     view_.PollCycleCompleted();
-    Disarm();
+    Exchange_.Stop();
     EnterState(msAnswer);
 }
 
@@ -866,29 +749,18 @@ void ModemMonitor::StepAnswer() {
         break;
     case 2:
         EchoTraffic_ = true;
-        // A time-out of the poll before must not count against the answer.
-        TimedOut_ = false;
-        Arm(60000);
-        Send("ATA\r");
-        LastLine_.clear();
+        // The exchange's own wait: a time-out of the poll before does not count against it.
+        Exchange_.Send("ATA\r", 60000);
         Next(3, false);
         break;
     case 3:
-        if (TimedOut_) {
-            Disarm();
-            Next(100, true);
-            break;
-        }
-        if (LineBeginsWith("OK") || LastLine_.find("CONNECT") != std::string::npos ||
-            LastLine_.find("ERROR") != std::string::npos ||
-            LastLine_.find("NO CARRIER") != std::string::npos ||
-            LastLine_.find("NO DIALTONE") != std::string::npos) {
-            Disarm();
+        if (Exchange_.TimedOut() || AnswerEnded(Exchange_.LastLine())) {
+            Exchange_.Stop();
             Next(100, true);
         }
         break;
     case 100:
-        Disarm();
+        Exchange_.Stop();
         EnterState(msPoll);
         break;
     default:

@@ -5,10 +5,11 @@
 #pragma once
 
 #include "distributor/TopDistributor.h"
+#include "modem/AtExchange.h"
 #include "modem/LineFraming.h"
 #include "modem/ModemStatus.h"
 #include "modem/ModemView.h"
-#include "modem/RadioDialect.h"
+#include "modem/RadioQueryPlan.h"
 
 #include <cstdint>
 #include <mutex>
@@ -26,10 +27,6 @@ inline constexpr const char* PollCommand =
 inline constexpr int kSilentResends = 3;
 // How long the status bar says why an operator switch ended without an "OK".
 inline constexpr int kSwitchMessageMs = 10000;
-// Unanswered radio queries in a row after which the query is not sent again.
-inline constexpr int kRadioQueryMisses = 3;
-// Information lines kept of one radio reply; a modem that talks on is cut off there.
-inline constexpr std::size_t kMaxReplyLines = 64;
 
 class ModemMonitor {
 public:
@@ -116,15 +113,10 @@ private:
     void TakeCellReply(bool serving);
     // The end of the cell listings: the radio queries of a modem without AT^MONI, or on.
     void EndCells();
-    // The queries of the modem's kind, for a modem that refused AT^MONI (steps 5xx).
+    // The queries of the modem's kind, for a modem that refused AT^MONI: step 500 asks the
+    // next one of the cycle, 501 takes its reply.
     void LearnRadio();
     void PollRadio();
-    void TakeRadioReply(std::size_t index);
-    void AskRadio(const std::string& command);
-    // The queries answered so far, on one line (step 500 and its reply, 501).
-    void AskJoined();
-    void TakeJoinedReply();
-    void DropRadioQuery(std::size_t index, const std::string& why);
     // Says once which queries stand in for the missing AT^MONI.
     void SayRadioQueries();
     void SwitchOperator();
@@ -133,9 +125,6 @@ private:
     // The helpers the steps share.
     // A line of the machine's own in the terminal, shown whatever EchoTraffic says.
     void TermLine(const std::string& text);
-    void Send(const std::string& command);
-    void Arm(int ms);
-    void Disarm();
     void Next(int step, bool runAgain);
     bool LineBeginsWith(const char* prefix) const;
     bool CheckPortLost();
@@ -155,15 +144,15 @@ private:
     VTolmTopDistributor& distTop_;
     IModemPort& port_;
     IModemView& view_;
+    // Every command of the dialogue, and every wait, goes through it.
+    TAtExchange Exchange_;
 
     TMachineState State_ = msInit;
     int Step_ = 0;
     bool RunAgain_ = false;
-    bool TimedOut_ = false;
     bool PortLost_ = false;
     bool DeviceLost_ = false;
     bool WaitingForPort_ = false;
-    std::string LastLine_;
     bool FirstLine_ = false;
     std::string Manufacturer_;
     std::string Model_;
@@ -173,14 +162,7 @@ private:
     bool MonpRefused_ = false;
     bool MoniAnswered_ = false;
     bool MonpAnswered_ = false;
-    std::vector<TRadioQuery> RadioQueries_;
-    // Per query: unanswered sends in a row, or -1 once it is not sent any more.
-    std::vector<int> RadioMisses_;
-    std::vector<bool> RadioAnswered_;
-    // The answered extended queries go on one line until the modem refuses that.
-    bool JoinRadio_ = true;
-    std::vector<std::size_t> Joined_;
-    TReplyLines ReplyLines_;
+    TRadioQueryPlan RadioPlan_;
     std::string PendingOperator_;
     std::string SwitchingTo_; // the operator of the switch under way
     bool EchoTraffic_ = true;

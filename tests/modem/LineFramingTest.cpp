@@ -65,6 +65,27 @@ TEST(LineFraming, ALineWithoutAnEndIsCutAtTheBoundAndFramingGoesOn) {
     EXPECT_EQ(framed.lines[2], "OK\r");
 }
 
+TEST(LineFraming, ABufferEmptiedOrCutByOthersIsSearchedAfresh) {
+    struct Case {
+        const char* name;
+        std::string searched; // what the framing saw without a line end
+        std::string now;      // the buffer at the next call
+        std::size_t claimed;  // the first line's length in `now`
+    };
+    const Case cases[] = {
+        {"emptied and refilled longer", "+COPS: 0,0,\"T-Mob", "OK\r+CSQ: 16,0,9,9,9,9\r", 3},
+        {"emptied and refilled with the same front", "+CSQ: 16,0 and noise",
+         "+CSQ: 16,0\r+CREG: 0,1 and more\r", 11},
+        {"cut at the front by another decoder", "0123456789abcdef0123", "456789\rOK\r", 7},
+        {"grown only", "+CPAS", "+CPAS: 0\r", 9},
+    };
+    for (const Case& c : cases) {
+        TLineFraming framing;
+        EXPECT_EQ(framing.Next(c.searched).Length, 0u) << c.name;
+        EXPECT_EQ(framing.Next(c.now).Length, c.claimed) << c.name;
+    }
+}
+
 TEST(LineFraming, MegabytesWithoutALineEndCostWorkInProportionToTheirSize) {
     FramedLines framed;
     const std::string chunk(2048, '~');
