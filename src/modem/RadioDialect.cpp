@@ -10,7 +10,7 @@ namespace celdara {
 
 namespace {
 
-enum class TVendor { Other, Quectel, Simcom, Huawei, Cinterion, Sierra, Telit };
+enum class TVendor { Other, Quectel, Simcom, Huawei, Cinterion, Sierra, Telit, Ublox, Fibocom };
 
 // Case-insensitive names in +CGMI (or, when that names none, +CGMM); the first that is part
 // of the text wins.
@@ -23,6 +23,8 @@ constexpr TVendorName kVendorNames[] = {
     {"huawei", TVendor::Huawei},    {"cinterion", TVendor::Cinterion},
     {"thales", TVendor::Cinterion}, {"gemalto", TVendor::Cinterion},
     {"sierra", TVendor::Sierra},    {"telit", TVendor::Telit},
+    {"u-blox", TVendor::Ublox},     {"ublox", TVendor::Ublox},
+    {"fibocom", TVendor::Fibocom},
 };
 
 TVendor VendorIn(std::string_view text) {
@@ -47,6 +49,10 @@ std::vector<TRadioQuery> VendorQueries(TVendor vendor, std::string_view model) {
         return SierraQueries();
     case TVendor::Telit:
         return TelitQueries();
+    case TVendor::Ublox:
+        return UbloxQueries(model);
+    case TVendor::Fibocom:
+        return FibocomQueries(model);
     case TVendor::Other:
         break;
     }

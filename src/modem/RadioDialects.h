@@ -61,4 +61,29 @@ std::vector<TRadioQuery> SierraQueries();
 void ParseTelitRfsts(const TReplyLines& lines, TModemStatus& status);
 std::vector<TRadioQuery> TelitQueries();
 
+// u-blox (DialectUblox.cpp): AT+UCGED?, whose layout is the model's and its reporting mode's.
+enum class TUcgedLayout {
+    None,        // a model whose layout no manual gives: not asked
+    SaraR4Mode5, // SARA-R4 (R404M, R410M, R412M): mode 5, +RSRP: / +RSRQ: in dBm and dB
+    SaraR422,    // SARA-R422: mode 2, levels in dBm and dB
+    SaraR5,      // SARA-R5: mode 2, levels as 36.133 index codes
+    LaraR6,      // LARA-R6: mode 2 of GSM, UMTS or LTE, LTE levels as index codes
+};
+TUcgedLayout UbloxLayoutFor(std::string_view model);
+void ParseUbloxUcged(const TReplyLines& lines, TModemStatus& status, TUcgedLayout layout);
+std::vector<TRadioQuery> UbloxQueries(std::string_view model);
+
+// Fibocom (DialectFibocom.cpp): AT+GTCCINFO? (serving cells and neighbours) and AT+GTCAINFO?
+// (the carriers in use, into Radio.Carriers, emptied first, the primary first).
+struct TFibocomQuirks {
+    bool ChannelAndPciInHex = false; // <earfcn>/<arfcn> and <pci> written in hexadecimal
+    bool operator==(const TFibocomQuirks&) const = default;
+};
+TFibocomQuirks FibocomQuirksFor(std::string_view model);
+void ParseFibocomCells(const TReplyLines& lines, TModemStatus& status,
+                       const TFibocomQuirks& quirks);
+void ParseFibocomCarriers(const TReplyLines& lines, TModemStatus& status,
+                          const TFibocomQuirks& quirks);
+std::vector<TRadioQuery> FibocomQueries(std::string_view model);
+
 } // namespace celdara

@@ -663,7 +663,7 @@ TEST(RadioQueriesTest, TheStandardOnesFirstThenTheVendors) {
         {"Gemalto M2M GmbH", "PLS8-E", with({"AT^SMONI\r", "AT^SMONP\r"})},
         {"Sierra Wireless, Incorporated", "EM7455", with({"AT!GSTATUS?\r"})},
         {"Telit", "LE910C4-EU", with({"AT#RFSTS?\r"})},
-        {"u-blox", "SARA-R410M", standard},
+        {"ZTE CORPORATION", "ME3630", standard},
         {"", "", standard},
     };
     for (const auto& row : rows) {

@@ -149,6 +149,15 @@ TEST(RandomInputTest, RadioDialectParsersKeepEveryValueInItsRange) {
         "System mode:   LTE\tRSRP (dBm): ",
         "Cell ID: ",
         "#RFSTS: \"262 01\",",
+        "+UCGED: 2",
+        "6,4,001,01",
+        "2525,5,50,50,e8fe,1a2d001,",
+        "+RSRP: 162,5110,",
+        "+GTCCINFO:",
+        "1,4,262,01,",
+        "2,9,,,FFFF,",
+        "+GTCAINFO: PCC:",
+        "SCC 1:2,1,",
         "+QCAINFO: \"PCC\",",
         "+QCAINFO: \"SCC\",643296,12,\"NR5G BAND 78\",",
         "+QCAINFO: \"SCC\",1300,100,\"LTE BAND 3\",1,1+QCAINFO: \"SCC\",",
@@ -165,7 +174,13 @@ TEST(RandomInputTest, RadioDialectParsersKeepEveryValueInItsRange) {
                                                           {"Huawei", ""},
                                                           {"Cinterion", ""},
                                                           {"Sierra Wireless", ""},
-                                                          {"Telit", ""}};
+                                                          {"Telit", ""},
+                                                          {"u-blox", "SARA-R410M-02B"},
+                                                          {"u-blox", "SARA-R422M8S"},
+                                                          {"u-blox", "SARA-R500S"},
+                                                          {"u-blox", "LARA-R6001D"},
+                                                          {"Fibocom", "FM350-GL"},
+                                                          {"Fibocom", "FM160-CN"}};
     std::vector<TRadioQuery> queries;
     for (const auto& [maker, model] : modems)
         for (TRadioQuery& q : RadioQueriesFor(maker, model))
