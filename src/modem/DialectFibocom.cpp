@@ -45,7 +45,7 @@ std::optional<int> PciAt(const TFields& f, std::size_t index, const TFibocomQuir
 // <band> names the enumeration of AT+GTACT: BAND_LTE_n is 100 + n ("103" B3), BAND_NR_n the
 // digits "50" followed by n ("501" n1, "5078" n78, "50258" n258).
 std::optional<int> LteBand(std::string_view text) {
-    const std::optional<int> v = Within(IntOf(text), 101, 199);
+    const std::optional<int> v = Within(IntOf(text), 101, 356); // B1..B256
     return v ? std::optional<int>(*v - 100) : std::nullopt;
 }
 std::optional<int> NrBand(std::string_view text) {
