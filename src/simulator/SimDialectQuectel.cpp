@@ -42,9 +42,14 @@ std::string Plmn(const TSimRadioCell& c) {
     return Num(c.Mcc) + "," + TwoDigits(c.Mnc);
 }
 
-// The LTE SINR as the model writes it.
+// The LTE SINR as the model writes it: in fifths of a dB from -20 dB on the models of the
+// EC2x&EG9x&EG2x-G&EM05 manual and the BG9x, in dB on the others (EG06, EG12, RM5xx).
 int LteSinr(int sinr, std::string_view model) {
-    return IsFiveGModel(model) ? sinr : Clamp((sinr + 20) * 5, 0, 250);
+    for (std::string_view prefix : {"EC2", "EG2", "EG9", "EM05", "EM06", "EP06", "BG9"}) {
+        if (model.rfind(prefix, 0) == 0)
+            return Clamp((sinr + 20) * 5, 0, 250);
+    }
+    return sinr;
 }
 
 // From "LTE" on: the fields of the LTE serving line (the second line on 5G NSA). The RM5xx
@@ -171,8 +176,9 @@ int ResourceBlocks(int mhz) {
 
 // The LTE lines: "PCC",<freq>,<bandwidth>,<band>,<pcell_state>,<PCID>,<RSRP>,<RSRQ>,<RSSI>,
 // <RSSNR>; a secondary one has <scell_state> (2: configured and activated) and, on the 5G
-// models, <UL_configured>,<UL_bandwidth>,<UL_EARFCN> after them (downlink only: 0,-,-).
-std::string LteCarrier(const TSimRadioCell& c, bool primary, bool fiveG) {
+// models, <UL_configured>,<UL_bandwidth>,<UL_EARFCN> after them (downlink only: 0,-,-). The
+// RSSNR is in the unit AT+QENG uses on the model.
+std::string LteCarrier(const TSimRadioCell& c, bool primary, std::string_view model) {
     std::vector<std::string> f = {primary ? "\"PCC\"" : "\"SCC\"",
                                   Num(c.Channel),
                                   Num(ResourceBlocks(c.BandwidthMhz)),
@@ -182,32 +188,27 @@ std::string LteCarrier(const TSimRadioCell& c, bool primary, bool fiveG) {
                                   Num(c.Rsrp),
                                   Num(c.Rsrq),
                                   Num(c.Rssi),
-                                  Num(c.Sinr)};
-    if (!primary && fiveG)
+                                  Num(LteSinr(c.Sinr, model))};
+    if (!primary && IsFiveGModel(model))
         f.insert(f.end(), {"0", "-", "-"});
     return "+QCAINFO: " + Join(f);
 }
 
-// The NR lines, bandwidth as the index of AT+QENG: SA's primary "PCC",<freq>,<bandwidth>,
-// <band>,<PCID>,<RSRP>,<RSRQ>,<SNR>; a secondary one (SA, or EN-DC's leg) either short,
-// "SCC",<freq>,<bandwidth>,<band>,<PCID> on EN-DC and with <scell_state>,<PCID>,
-// <UL_configured>,<UL_bandwidth>,<UL_ARFCN> on SA, or long with <RSRP>,<RSRQ>,<SNR> after
-// the uplink fields.
+// The NR lines, bandwidth as the index of AT+QENG: SA's primary and EN-DC's leg
+// "PCC"|"SCC",<freq>,<bandwidth>,<band>,<PCID>,<RSRP>,<RSRQ>,<SNR>, where the RM500Q family
+// leaves the leg's measurements out; SA's secondary "SCC",<freq>,<bandwidth>,<band>,
+// <scell_state>,<PCID>,<UL_configured>,<UL_bandwidth>,<UL_ARFCN>, the long form with <RSRP>,
+// <RSRQ>,<SNR> after them.
 std::string NrCarrier(const TSimRadioCell& c, bool primary, bool endc, std::string_view model) {
     std::vector<std::string> f = {primary ? "\"PCC\"" : "\"SCC\"", Num(c.Channel),
                                   Num(NrBandwidthCode(c.BandwidthMhz)),
                                   "\"NR5G BAND " + Num(c.Band) + "\""};
-    const std::vector<std::string> measured = {Num(c.Rsrp), Num(c.Rsrq), Num(c.Sinr)};
-    if (primary) {
+    if (primary || endc)
         f.push_back(Num(c.Pci));
-        f.insert(f.end(), measured.begin(), measured.end());
-    } else if (endc && !LongNrCarrier(model)) {
-        f.push_back(Num(c.Pci));
-    } else {
+    else
         f.insert(f.end(), {"2", Num(c.Pci), "0", "-", "-"});
-        if (LongNrCarrier(model))
-            f.insert(f.end(), measured.begin(), measured.end());
-    }
+    if (primary || LongNrCarrier(model))
+        f.insert(f.end(), {Num(c.Rsrp), Num(c.Rsrq), Num(c.Sinr)});
     return "+QCAINFO: " + Join(f);
 }
 
@@ -216,7 +217,7 @@ void CarrierLines(const TSimDialectContext& ctx, std::vector<std::string>& lines
     const bool endc = ctx.Network.Technology() == TSimRat::LteNr;
     for (std::size_t i = 0; i < carriers.size(); ++i) {
         const TSimRadioCell& c = carriers[i];
-        lines.push_back(c.Rat == TSimRat::Lte ? LteCarrier(c, i == 0, IsFiveGModel(ctx.Model))
+        lines.push_back(c.Rat == TSimRat::Lte ? LteCarrier(c, i == 0, ctx.Model)
                                               : NrCarrier(c, i == 0, endc, ctx.Model));
     }
 }

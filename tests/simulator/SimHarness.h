@@ -106,6 +106,14 @@ private:
     }
 };
 
+// The information lines of a reply, without its final "OK".
+inline std::vector<std::string> Info(SimHarness& h, const std::string& command) {
+    std::vector<std::string> lines = h.Command(command + "\r");
+    if (!lines.empty() && lines.back() == "OK")
+        lines.pop_back();
+    return lines;
+}
+
 inline int Count(const std::vector<std::string>& lines, std::string_view prefix) {
     int n = 0;
     for (const std::string& l : lines)

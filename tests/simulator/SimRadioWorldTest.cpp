@@ -102,6 +102,61 @@ TEST(SimRadioWorldTest, ADayOfTheTimetableStaysOnTheBandsAndInRange) {
     EXPECT_GT(rsrps.size(), 30u) << "levels drift";
 }
 
+struct CarrierPhaseCase {
+    TSimRat phase;
+    int primaryBand; // 0: no carriers at all
+    int secondaryBand;
+    bool leg; // the NR leg of EN-DC comes last while it is up
+};
+
+// The operators aggregate on the timetable: LTE-A is band 3 with band 7, EN-DC adds the n78
+// leg, SA runs n78 with n28; UMTS and GSM have no carriers. The secondary cell is configured
+// while it is heard well, most of the time.
+TEST(SimRadioWorldTest, CarriersOfEachPhase) {
+    const CarrierPhaseCase cases[] = {{TSimRat::Lte, 3, 7, false},
+                                      {TSimRat::LteNr, 3, 7, true},
+                                      {TSimRat::NrSa, 78, 28, false},
+                                      {TSimRat::Umts, 0, 0, false},
+                                      {TSimRat::Gsm, 0, 0, false}};
+    for (const CarrierPhaseCase& c : cases) {
+        TSimNetwork net(17);
+        net.SetRadioPlan({{c.phase, 86400}}, 0, true);
+        int served = 0, secondary = 0, legs = 0;
+        for (int second = 0; second < 3 * 3600; ++second) {
+            net.Step();
+            const auto carriers = net.Carriers();
+            const TSimOperator* op = net.Registered();
+            if (c.primaryBand == 0 || !net.RadioServing()) {
+                ASSERT_TRUE(carriers.empty()) << second;
+                continue;
+            }
+            ++served;
+            ASSERT_FALSE(carriers.empty()) << second;
+            EXPECT_EQ(carriers[0], *net.RadioServing()) << second;
+            EXPECT_EQ(carriers[0].Band, c.primaryBand) << second;
+            std::size_t next = 1;
+            if (next < carriers.size() && carriers[next].Rat == carriers[0].Rat) {
+                ++secondary;
+                if (op != nullptr) // camped without a registration: no operator to match
+                    ExpectValidCell(carriers[next], *op, second);
+                EXPECT_EQ(carriers[next].Band, c.secondaryBand) << second;
+                EXPECT_GE(carriers[next].Rsrp, -116) << "a weak secondary is deconfigured";
+                ++next;
+            }
+            if (auto leg = net.NrLeg()) {
+                ++legs;
+                ASSERT_EQ(next + 1, carriers.size()) << second;
+                EXPECT_EQ(carriers[next], *leg) << second;
+            } else {
+                EXPECT_EQ(next, carriers.size()) << second;
+            }
+        }
+        EXPECT_EQ(served > 0, c.primaryBand != 0);
+        EXPECT_EQ(secondary > served / 2, c.secondaryBand != 0);
+        EXPECT_EQ(legs > 0, c.leg);
+    }
+}
+
 // The technologies beyond GSM have their own random source: the GSM world of a seed, which
 // the gsm dialect's byte-for-byte traffic rests on, does not notice them.
 TEST(SimRadioWorldTest, GsmWorldOfASeedIsTheSameWithTheRadioPlan) {
