@@ -75,7 +75,8 @@ constexpr TLayoutRow kLayoutRows[] = {
 };
 
 // The information rows that follow "+UCGED: 2", which carry no prefix: the first two that
-// begin with a digit, before any other reply's line (one beginning with "+").
+// begin with a digit, before any other reply's line (one beginning with "+"). A module
+// without a cell gives the first alone.
 std::vector<TFields> Mode2Rows(const TReplyLines& lines) {
     std::vector<TFields> rows;
     bool inside = false;
@@ -92,7 +93,7 @@ std::vector<TFields> Mode2Rows(const TReplyLines& lines) {
             rows.push_back(SplitFields(text));
         }
     }
-    return rows.size() == 2 ? rows : std::vector<TFields>{};
+    return rows;
 }
 
 // The <rat> of the first row: 2 GSM, 3 UMTS, 4 LTE, 6 LTE Cat M1, 7 NB-IoT.
@@ -176,9 +177,16 @@ void ReadMode2(const TReplyLines& lines, TModemStatus& status, TUcgedLayout layo
     const bool lte = tech == TAccessTech::Lte || tech == TAccessTech::NbIot;
     if (tech == TAccessTech::Unknown || (layout != TUcgedLayout::LaraR6 && !lte))
         return;
-    TRadioCell& cell = BeginServing(status, tech, tech);
-    // The service state <svc> is missing on SARA-R422 and on LARA-R6's GSM row.
+    // The service state <svc> ("0: not known or not detectable, 1: radio off, 2: searching,
+    // 3: no service, 4: registered") is missing on SARA-R422 and on LARA-R6's GSM row.
     const bool svc = layout != TUcgedLayout::SaraR422 && tech != TAccessTech::Gsm;
+    if (svc && Within(IntAt(head, 1), 1, 3)) {
+        ClearServing(status);
+        return;
+    }
+    if (rows.size() < 2)
+        return;
+    TRadioCell& cell = BeginServing(status, tech, tech);
     ReadMccMnc(head, svc ? 2 : 1, cell);
     if (layout == TUcgedLayout::SaraR422)
         ReadR422Lte(rows[1], cell);

@@ -141,8 +141,9 @@ INSTANTIATE_TEST_SUITE_P(
                      .Rsrp(-113)
                      .Rsrq(-4.5)
                      .Sinr(13.75)},
-        // Captured from a SARA-R5 not yet registered: "fff" MCC/MNC, "ffff" TAC, "0000000" cell.
-        CellCase{"SaraR5NotRegistered",
+        // Captured from a SARA-R5 that has not read its cell yet: "fff" MCC/MNC, "ffff" TAC,
+        // "0000000" cell.
+        CellCase{"SaraR5CellNotYetRead",
                  kSaraR5,
                  {"+UCGED: 2", "6,4,fff,fff",
                   "5110,13,50,50,ffff,0000000,254,d0fafd59,ff49,b1,27,15,0.50,1,255,255,28,255,"
@@ -224,6 +225,10 @@ INSTANTIATE_TEST_SUITE_P(
                      .Sinr(13.75)},
         CellCase{
             "SaraR5OtherModeTellsNothing", kSaraR5, {"+UCGED: 5", "6,4,001,01", kR5Row}, None, {}},
+        // <svc> 2 searching, 3 no service, 1 radio off: no serving cell, whatever the
+        // standard queries guessed; the module gives no cell line then.
+        CellCase{"SaraR5Searching", kSaraR5, {"+UCGED: 2", "6,2,fff,fff"}, None, {}, {}, {}, Lte},
+        CellCase{"LaraR6NoService", kLaraR6, {"+UCGED: 2", "4,3,fff,fff"}, None, {}, {}, {}, Lte},
         CellCase{"SaraR5RowMissing", kSaraR5, {"+UCGED: 2", "6,4,001,01"}, None, {}},
         CellCase{"SaraR5HasNoGsmRow",
                  kSaraR5,
