@@ -291,5 +291,121 @@ TEST(SimCarrierTest, FibocomCellInfoHasTheManualsSections) {
         EXPECT_GT(served, 5) << c.name;
     }
 }
+
+// What a module's manual does not document it refuses, as the engine refuses any unknown
+// command; what it documents it answers in other forms too.
+TEST(SimCarrierTest, UndocumentedCarrierCommandsAnswerError) {
+    struct Row {
+        const char* dialect;
+        const char* model;
+        const char* command;
+        const char* last; // the final line
+    };
+    const Row rows[] = {
+        {"quectel", "EG25", "AT+QCAINFO", "ERROR"}, // the EC2x/EG25 manual has no AT+QCAINFO
+        {"quectel", "RM500Q-GL", "AT+QCAINFO?", "ERROR"},
+        {"quectel", "RM500Q-GL", "AT+QCAINFO=?", "OK"},
+        {"fibocom", "FM350-GL", "AT+GTCAINFO?", "ERROR"}, // parameters not in a manual we read
+        {"fibocom", "FM350-GL", "AT+GTCCINFO", "ERROR"},
+        {"fibocom", "FM350-GL", "AT+GTCCINFO=?", "OK"},
+        {"fibocom", "FM350-GL", "AT+QCAINFO", "ERROR"},
+        {"ublox", "LARA-R6001D", "AT+UCGED=5", "ERROR"},
+        {"ublox", "LARA-R6001D", "AT+UCGED", "ERROR"},
+        {"ublox", "LARA-R6001D", "AT+UCGED=2", "OK"},
+        {"ublox", "LARA-R6001D", "AT+GTCCINFO?", "ERROR"},
+        {"sierra", "", "AT+QCAINFO", "ERROR"},
+        {"3gpp", "", "AT+UCGED?", "ERROR"},
+    };
+    for (const Row& r : rows) {
+        SimHarness h(CarrierOptions(r.dialect, r.model, TSimRat::Lte, 3));
+        h.Run(3000);
+        const Lines reply = h.Command(std::string(r.command) + "\r");
+        ASSERT_FALSE(reply.empty()) << r.dialect << " " << r.command;
+        EXPECT_EQ(reply.back(), r.last) << r.dialect << " " << r.model << " " << r.command;
+    }
+}
+
+TCarrier AsCarrier(const TSimRadioCell& c, bool primary, bool leg) {
+    TCarrier w;
+    w.Role = primary ? TCarrierRole::Primary : TCarrierRole::Secondary;
+    w.Tech = c.Rat == TSimRat::Lte ? TAccessTech::Lte
+             : leg                 ? TAccessTech::NrNsa
+                                   : TAccessTech::NrSa;
+    w.Band = c.Band;
+    w.Channel = c.Channel;
+    w.BandwidthMhz = c.BandwidthMhz;
+    w.PhysicalId = c.Pci;
+    w.Rsrp = c.Rsrp;
+    w.Rsrq = c.Rsrq;
+    w.Rssi = c.Rssi;
+    w.Sinr = c.Sinr;
+    return w;
+}
+
+// Every value the program read is the world's; role, technology, band and channel are there.
+void ExpectReadAsTheWorldHasIt(const TCarrier& got, const TCarrier& world,
+                               const std::string& what) {
+    EXPECT_EQ(got.Role, world.Role) << what;
+    EXPECT_EQ(got.Tech, world.Tech) << what;
+    EXPECT_EQ(got.Band, world.Band) << what;
+    EXPECT_EQ(got.Channel, world.Channel) << what;
+    const auto same = [&](const auto& g, const auto& w, const char* name) {
+        if (g) {
+            EXPECT_EQ(*g, *w) << what << name;
+        }
+    };
+    same(got.BandwidthMhz, world.BandwidthMhz, " MHz");
+    same(got.PhysicalId, world.PhysicalId, " PCI");
+    same(got.Rsrp, world.Rsrp, " RSRP");
+    same(got.Rsrq, world.Rsrq, " RSRQ");
+    same(got.Rssi, world.Rssi, " RSSI");
+    same(got.Sinr, world.Sinr, " SINR");
+}
+
+// The program's own radio queries, chosen by the modem's +CGMI / +CGMM, read the carriers in
+// use as the world has them, in every aggregating phase; what a dialect's commands do not tell
+// (Fibocom's and u-blox's secondary carriers) the program does not invent.
+TEST(SimCarrierTest, ProgramReadsTheCarriersBack) {
+    struct Modem {
+        const char* dialect;
+        const char* model;
+        TTells tells;
+    };
+    const Modem modems[] = {{"quectel", "RM500Q-GL", TTells::All},
+                            {"quectel", "RM520N-GL", TTells::All},
+                            {"quectel", "EG06-E", TTells::All},
+                            {"sierra", "", TTells::All},
+                            {"fibocom", "FM350-GL", TTells::ServingAndLeg},
+                            {"ublox", "LARA-R6001D", TTells::Primary},
+                            {"ublox", "SARA-R510M8S", TTells::Primary}};
+    int aggregated = 0;
+    for (const Modem& m : modems) {
+        for (TSimRat rat : {TSimRat::Lte, TSimRat::LteNr, TSimRat::NrSa}) {
+            SimHarness h(CarrierOptions(m.dialect, m.model, rat, 12));
+            const auto queries =
+                RadioQueriesFor(Info(h, "AT+CGMI").at(0), Info(h, "AT+CGMM").at(0));
+            for (int i = 0; i < 6; ++i) {
+                h.Run(20000 - h.now % 1000 + 10);
+                TModemStatus status;
+                for (const TRadioQuery& q : queries)
+                    q.Parse(Info(h, q.Command), status);
+                const auto world = Expected(h.modem.Network(), m.tells);
+                const auto got = CarriersInUse(status.Radio);
+                const std::string what = std::string(m.dialect) + " " + m.model + " " +
+                                         std::to_string(static_cast<int>(rat)) + " at " +
+                                         std::to_string(i);
+                ASSERT_EQ(got.size(), world.size()) << what;
+                aggregated += got.size() > 1 ? 1 : 0;
+                for (std::size_t k = 0; k < got.size(); ++k)
+                    ExpectReadAsTheWorldHasIt(
+                        got[k],
+                        AsCarrier(world[k], k == 0,
+                                  rat == TSimRat::LteNr && world[k].Rat != TSimRat::Lte),
+                        what + " carrier " + std::to_string(k));
+            }
+        }
+    }
+    EXPECT_GT(aggregated, 40);
+}
 } // namespace
 } // namespace celdara::test

@@ -392,7 +392,10 @@ TEST(SimDialectTest, ProgramReadsTheWorldFromEveryDialect) {
                                                           {"huawei", ""},
                                                           {"cinterion", ""},
                                                           {"telit", ""},
-                                                          {"sierra", ""}};
+                                                          {"sierra", ""},
+                                                          {"fibocom", ""},
+                                                          {"fibocom", "FM160-CN"},
+                                                          {"ublox", ""}};
     int nsaLegs = 0;
     for (const auto& [dialect, model] : modems) {
         for (TSimRat rat :
