@@ -29,8 +29,9 @@ std::optional<int> AreaCode(const TFields& f, std::size_t index) {
 }
 std::optional<std::int64_t> CellIdentity(const TFields& f, std::size_t index) {
     const std::optional<std::int64_t> v = HexAt(f, index);
-    // Zero, or every bit of the field set, is the cell the module has not read yet.
-    return v && *v != 0 && (*v & (*v + 1)) != 0 ? v : std::nullopt;
+    // Zero, or every bit of a field of 16 bits or more set, is the cell not read yet.
+    const bool allOnes = v && *v >= 0xFFFF && (*v & (*v + 1)) == 0;
+    return v && *v != 0 && !allOnes ? v : std::nullopt;
 }
 // <rsrp> as 3GPP TS 36.133 reports it: "0: -141 dBm or less, 1..96: from -140 dBm to -45 dBm
 // with 1 dBm steps, 97: -44 dBm or greater, 255: not known or not detectable".

@@ -229,6 +229,17 @@ INSTANTIATE_TEST_SUITE_P(
         // standard queries guessed; the module gives no cell line then.
         CellCase{"SaraR5Searching", kSaraR5, {"+UCGED: 2", "6,2,fff,fff"}, None, {}, {}, {}, Lte},
         CellCase{"LaraR6NoService", kLaraR6, {"+UCGED: 2", "4,3,fff,fff"}, None, {}, {}, {}, Lte},
+        // Values ours: a cell id of few bits set is a cell id, "ffff" on GSM is none.
+        CellCase{"LaraR6SmallCellIds",
+                 kLaraR6,
+                 {"+UCGED: 2", "2,222,01", "1009,0,7,11,d5bd,00,36,-1,30,30,1,1"},
+                 Gsm,
+                 Cell(Gsm).Ch(1009).Band(900).Id(7).Pci(11).Area(0xD5BD).Plmn(222, 1, 2).Rssi(-75)},
+        CellCase{"LaraR6GsmCellNotRead",
+                 kLaraR6,
+                 {"+UCGED: 2", "2,222,01", "1009,0,ffff,11,ffff,00,255,-1,30,30,1,1"},
+                 Gsm,
+                 Cell(Gsm).Ch(1009).Band(900).Pci(11).Plmn(222, 1, 2)},
         CellCase{"SaraR5RowMissing", kSaraR5, {"+UCGED: 2", "6,4,001,01"}, None, {}},
         CellCase{"SaraR5HasNoGsmRow",
                  kSaraR5,
