@@ -501,7 +501,7 @@ TEST(SimDialectTest, SameSeedSameRepliesAndSplitRepliesJoinUp) {
         for (int i = 0; i < 50; ++i) {
             h.Send("AT+CSQ;+COPS?;+CREG?;+CPAS;+CESQ;+CEREG?;+C5GREG?\r");
             h.Run(500, 1);
-            h.Send("AT+QENG=\"servingcell\";+QENG=\"neighbourcell\"\r");
+            h.Send("AT+QENG=\"servingcell\";+QENG=\"neighbourcell\";+QCAINFO\r");
             h.Run(1000, 1);
         }
     };
@@ -521,6 +521,7 @@ TEST(SimDialectTest, SameSeedSameRepliesAndSplitRepliesJoinUp) {
     EXPECT_EQ(lines, a.TakeLines());
     EXPECT_GT(Count(lines, "+QENG: \"NR5G-NSA\""), 5) << "the script reached the NSA phase";
     EXPECT_GT(Count(lines, "+QENG: \"servingcell\",\"NOCONN\",\"WCDMA\""), 5);
+    EXPECT_GT(Count(lines, "+QCAINFO: \"SCC\",6"), 5) << "the n78 leg among the carriers";
 }
 
 } // namespace
