@@ -73,15 +73,7 @@ std::optional<double> Sinr(int rat, std::optional<int> n) {
     n = Within(n, -100, 100);
     return n ? std::optional<double>(*n / 2.0) : std::nullopt;
 }
-// LTE <dl_bandwidth> in resource blocks.
-std::optional<double> LteBandwidthMhz(std::optional<int> blocks) {
-    constexpr std::pair<int, double> kBlocks[] = {{6, 1.4}, {15, 3},  {25, 5},
-                                                  {50, 10}, {75, 15}, {100, 20}};
-    for (const auto& [rb, mhz] : kBlocks)
-        if (blocks == rb)
-            return mhz;
-    return std::nullopt;
-}
+// LTE <dl_bandwidth> in resource blocks (LteBandwidthMhz).
 // -------------------------------------------------------------------------------------------
 
 // Quirks by model (+CGMM, BareModel), first matching prefix; other models write decimal.

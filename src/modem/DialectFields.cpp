@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 namespace celdara::dialect {
 
@@ -154,6 +155,15 @@ std::optional<double> Stepped(std::optional<int> n, int max, double base, double
 
 std::optional<int> Within(std::optional<int> value, int lo, int hi) {
     return value && *value >= lo && *value <= hi ? value : std::nullopt;
+}
+
+std::optional<double> LteBandwidthMhz(std::optional<int> blocks) {
+    constexpr std::pair<int, double> kBlocks[] = {{6, 1.4}, {15, 3},  {25, 5},
+                                                  {50, 10}, {75, 15}, {100, 20}};
+    for (const auto& [rb, mhz] : kBlocks)
+        if (blocks == rb)
+            return mhz;
+    return std::nullopt;
 }
 
 std::optional<int> TrailingNumber(std::string_view text) {

@@ -60,6 +60,10 @@ std::optional<double> Stepped(std::optional<int> n, int max, double base, double
 // (PCI, band, channel).
 std::optional<int> Within(std::optional<int> value, int lo, int hi);
 
+// An LTE bandwidth given in resource blocks, as 36.101 Table 5.6-1 pairs them: 6 1.4 MHz,
+// 15 3, 25 5, 50 10, 75 15, 100 20 MHz; any other count nothing.
+std::optional<double> LteBandwidthMhz(std::optional<int> blocks);
+
 // The run of digits at the end of the text ("EUTRAN-BAND20" 20, "B20" 20, "n78" 78).
 std::optional<int> TrailingNumber(std::string_view text);
 

@@ -212,15 +212,8 @@ TRadioCell OtherNeighbour(const TFields& f, TAccessTech tech) {
 // deactivated, 2 configured and activated. Levels with QENG's marks and units (LteSinr,
 // LteRssi); some firmware leaves out the line break between two lines.
 
-// <bandwidth> of LTE in resource blocks: 6 1.4 MHz, 15 3, 25 5, 50 10, 75 15, 100 20 MHz.
-std::optional<double> LteBandwidthMhz(std::optional<int> blocks) {
-    constexpr std::pair<int, double> kBlocks[] = {{6, 1.4}, {15, 3},  {25, 5},
-                                                  {50, 10}, {75, 15}, {100, 20}};
-    for (const auto& [rb, mhz] : kBlocks)
-        if (blocks == rb)
-            return mhz;
-    return std::nullopt;
-}
+// <bandwidth> of LTE in resource blocks: 6 1.4 MHz, 15 3, 25 5, 50 10, 75 15, 100 20 MHz
+// (LteBandwidthMhz).
 // <NR_DL_bandwidth>: 0 5 MHz, 1 10, 2 15, 3 20, 4 25, 5 30, 6 40, 7 50, 8 60, 9 70, 10 80,
 // 11 90, 12 100, 13 200, 14 400 MHz.
 std::optional<double> NrBandwidthMhz(std::optional<int> index) {
