@@ -44,7 +44,7 @@ Options:
                       cinterion  Cinterion ELS61-E: AT^SMONI, AT^SMONP
                       telit      Telit LE910C4-EU: AT#RFSTS?
                       sierra     Sierra Wireless EM7455: AT!GSTATUS?
-                      fibocom    Fibocom FM350-GL: AT+GTCCINFO?
+                      fibocom    Fibocom FM350-GL: AT+GTCCINFO?, AT+GTCAINFO?
                       ublox      u-blox LARA-R6001D: AT+UCGED? (SARA-R5 with --model)
                     every dialect but gsm lives in a world of UMTS, LTE and NR on the
                     timetable below; "--dialect quectel --model RM500Q-GL --seed 30" is

@@ -15,8 +15,13 @@
 // half dB (-100..100); rxlev repeats the rsrp index as the modules write it. Bands are coded
 // as in AT+GTACT: 100 + n for LTE band n, "50" followed by n for NR band n (5078 is n78). The
 // LTE bandwidth is in resource blocks, the NR one in MHz; TAC and cell id are hex. Firmware
-// habit: the FM160 writes the channel and the PCI in hex too. AT+GTCAINFO? is not answered:
-// its parameters are not in a manual we can read, so the module refuses it here.
+// habit: the FM160 writes the channel and the PCI in hex too.
+// AT+GTCAINFO? (FM350 manual, +GTCAINFO): "+GTCAINFO:", then "PCC:<band>,<pci>,<earfcn>,
+// <dl_bandwidth>,..." for each primary cell (on EN-DC the NR leg's own primary first, then the
+// LTE one) and "SCC <n>:<scell_state>,<ul_configured>,<band>,<pci>,<earfcn>,<dl_bandwidth>,..."
+// for each secondary one. The fields after <dl_bandwidth> are not laid out in a manual we can
+// read; they are written as a captured FM350 reply has them, the last one the carrier's RSRP
+// in dBm as that capture suggests.
 #include "simulator/SimDialect.h"
 
 namespace celdara {
@@ -118,6 +123,25 @@ void CellInfo(const TSimDialectContext& ctx, std::vector<std::string>& lines) {
     }
 }
 
+// The downlink bandwidth of +GTCAINFO: resource blocks on LTE, MHz on NR.
+std::string CarrierLine(const TSimRadioCell& c, int secondary, std::string_view model) {
+    const std::string head = secondary == 0 ? "PCC:" : "SCC " + Num(secondary) + ":2,0,";
+    const std::string tail = secondary == 0 ? Bandwidth(c) + ",1,1,3,1" : "255,1,255,3,255";
+    return head + Join({BandCode(c), Channel(c.Pci, model), Channel(c.Channel, model), Bandwidth(c),
+                        tail, Num(c.Rsrp)});
+}
+
+void CarrierInfo(const TSimDialectContext& ctx, std::vector<std::string>& lines) {
+    lines.push_back("+GTCAINFO:");
+    auto carriers = ctx.Network.Carriers();
+    if (ctx.Network.NrLeg()) { // the leg is the primary cell of its own group
+        lines.push_back(CarrierLine(carriers.back(), 0, ctx.Model));
+        carriers.pop_back();
+    }
+    for (std::size_t i = 0; i < carriers.size(); ++i)
+        lines.push_back(CarrierLine(carriers[i], static_cast<int>(i), ctx.Model));
+}
+
 class TFibocomDialect final : public TSimDialect {
 public:
     std::string_view Name() const override { return "fibocom"; }
@@ -130,13 +154,17 @@ public:
 
     TSimDialectResult Answer(const TSimDialectCommand& cmd, const TSimDialectContext& c,
                              std::vector<std::string>& lines) const override {
-        if (cmd.Name != "+GTCCINFO")
+        const bool cells = cmd.Name == "+GTCCINFO";
+        if (!cells && cmd.Name != "+GTCAINFO")
             return TSimDialect::Answer(cmd, c, lines);
         if (cmd.Kind == TSimCommandKind::Test)
             return TSimDialectResult::Ok;
         if (cmd.Kind != TSimCommandKind::Read)
             return TSimDialectResult::Error;
-        CellInfo(c, lines);
+        if (cells)
+            CellInfo(c, lines);
+        else
+            CarrierInfo(c, lines);
         return TSimDialectResult::Ok;
     }
 };

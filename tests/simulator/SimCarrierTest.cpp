@@ -149,6 +149,33 @@ std::vector<Told> DecodeGtccinfoHex(const Lines& lines) {
     return DecodeRows(lines, 16);
 }
 
+// FM350 AT Commands User Manual, +GTCAINFO: "PCC:<band>,<pci>,<earfcn>,<dl_bandwidth>,..." and
+// "SCC <n>:<scell_state>,<ul_configured>,<band>,..."; EN-DC's NR primary comes first, the
+// world lists the leg last. The last field carries the RSRP, as captures suggest.
+std::vector<Told> DecodeGtcainfo(const Lines& lines) {
+    std::vector<Told> told;
+    for (const std::string& line : lines) {
+        const auto colon = line.find(':');
+        const bool primary = line.rfind("PCC:", 0) == 0;
+        if (!primary && line.rfind("SCC ", 0) != 0)
+            continue; // the header, a RING
+        const auto f = Split(line.substr(colon + 1), ',');
+        const std::size_t o = primary ? 0 : 2;
+        Told t;
+        const bool nr = f.at(o).rfind("50", 0) == 0;
+        t.rat = nr ? TSimRat::NrSa : TSimRat::Lte;
+        t.band = nr ? Int(f[o].substr(2)) : Int(f[o]) - 100;
+        t.pci = Int(f.at(o + 1));
+        t.channel = Int(f.at(o + 2));
+        t.mhz = nr ? Int(f.at(o + 3)) : Int(f.at(o + 3)) / 5;
+        t.rsrp = Int(f.back());
+        told.push_back(t);
+    }
+    std::stable_partition(told.begin(), told.end(),
+                          [](const Told& t) { return t.rat == TSimRat::Lte; });
+    return told;
+}
+
 // LARA-R6 / SARA-R5 AT commands manuals, +UCGED (mode 2): the LTE serving cell's line.
 std::vector<Told> DecodeUcged(const Lines& lines) {
     std::vector<Told> told;
@@ -234,6 +261,9 @@ INSTANTIATE_TEST_SUITE_P(Dialects, SimCarrierLinesTest, ::testing::Values(
     // An LTE-only module on an EN-DC anchor aggregates its LTE carriers alone.
     CarrierCase{"sierra_lte", "sierra", "", TSimRat::Lte, "AT!GSTATUS?", DecodeGstatus},
     CarrierCase{"sierra_on_nsa", "sierra", "", TSimRat::LteNr, "AT!GSTATUS?", DecodeGstatus},
+    CarrierCase{"fibocom_ca_lte", "fibocom", "FM350-GL", TSimRat::Lte, "AT+GTCAINFO?", DecodeGtcainfo},
+    CarrierCase{"fibocom_ca_nsa", "fibocom", "FM350-GL", TSimRat::LteNr, "AT+GTCAINFO?", DecodeGtcainfo},
+    CarrierCase{"fibocom_ca_sa", "fibocom", "FM350-GL", TSimRat::NrSa, "AT+GTCAINFO?", DecodeGtcainfo},
     CarrierCase{"fibocom_nsa", "fibocom", "FM350-GL", TSimRat::LteNr, "AT+GTCCINFO?", DecodeGtccinfo, TTells::ServingAndLeg},
     CarrierCase{"fibocom_fm160_nsa", "fibocom", "FM160-CN", TSimRat::LteNr, "AT+GTCCINFO?", DecodeGtccinfoHex, TTells::ServingAndLeg},
     CarrierCase{"fibocom_sa", "fibocom", "FM350-GL", TSimRat::NrSa, "AT+GTCCINFO?", DecodeGtccinfo, TTells::ServingAndLeg},
@@ -305,7 +335,7 @@ TEST(SimCarrierTest, UndocumentedCarrierCommandsAnswerError) {
         {"quectel", "EG25", "AT+QCAINFO", "ERROR"}, // the EC2x/EG25 manual has no AT+QCAINFO
         {"quectel", "RM500Q-GL", "AT+QCAINFO?", "ERROR"},
         {"quectel", "RM500Q-GL", "AT+QCAINFO=?", "OK"},
-        {"fibocom", "FM350-GL", "AT+GTCAINFO?", "ERROR"}, // parameters not in a manual we read
+        {"fibocom", "FM350-GL", "AT+GTCAINFO", "ERROR"},
         {"fibocom", "FM350-GL", "AT+GTCCINFO", "ERROR"},
         {"fibocom", "FM350-GL", "AT+GTCCINFO=?", "OK"},
         {"fibocom", "FM350-GL", "AT+QCAINFO", "ERROR"},
@@ -364,20 +394,18 @@ void ExpectReadAsTheWorldHasIt(const TCarrier& got, const TCarrier& world,
 
 // The program's own radio queries, chosen by the modem's +CGMI / +CGMM, read the carriers in
 // use as the world has them, in every aggregating phase; what a dialect's commands do not tell
-// (Fibocom's and u-blox's secondary carriers) the program does not invent.
+// (u-blox's secondary carriers) the program does not invent.
 TEST(SimCarrierTest, ProgramReadsTheCarriersBack) {
     struct Modem {
         const char* dialect;
         const char* model;
         TTells tells;
     };
-    const Modem modems[] = {{"quectel", "RM500Q-GL", TTells::All},
-                            {"quectel", "RM520N-GL", TTells::All},
-                            {"quectel", "EG06-E", TTells::All},
-                            {"sierra", "", TTells::All},
-                            {"fibocom", "FM350-GL", TTells::ServingAndLeg},
-                            {"ublox", "LARA-R6001D", TTells::Primary},
-                            {"ublox", "SARA-R510M8S", TTells::Primary}};
+    const Modem modems[] = {
+        {"quectel", "RM500Q-GL", TTells::All},     {"quectel", "RM520N-GL", TTells::All},
+        {"quectel", "EG06-E", TTells::All},        {"sierra", "", TTells::All},
+        {"fibocom", "FM350-GL", TTells::All},      {"ublox", "LARA-R6001D", TTells::Primary},
+        {"ublox", "SARA-R510M8S", TTells::Primary}};
     int aggregated = 0;
     for (const Modem& m : modems) {
         for (TSimRat rat : {TSimRat::Lte, TSimRat::LteNr, TSimRat::NrSa}) {
@@ -389,8 +417,17 @@ TEST(SimCarrierTest, ProgramReadsTheCarriersBack) {
                 TModemStatus status;
                 for (const TRadioQuery& q : queries)
                     q.Parse(Info(h, q.Command), status);
-                const auto world = Expected(h.modem.Network(), m.tells);
-                const auto got = CarriersInUse(status.Radio);
+                auto world = Expected(h.modem.Network(), m.tells);
+                auto got = CarriersInUse(status.Radio);
+                // The secondaries in no particular order: Fibocom names EN-DC's leg first.
+                if (got.size() > 1) {
+                    std::sort(got.begin() + 1, got.end(),
+                              [](const TCarrier& a, const TCarrier& b) { return a.Band < b.Band; });
+                    std::sort(world.begin() + 1, world.end(),
+                              [](const TSimRadioCell& a, const TSimRadioCell& b) {
+                                  return a.Band < b.Band;
+                              });
+                }
                 const std::string what = std::string(m.dialect) + " " + m.model + " " +
                                          std::to_string(static_cast<int>(rat)) + " at " +
                                          std::to_string(i);
