@@ -58,6 +58,7 @@ const TfrmMain::TUpdateSpeed TfrmMain::UpdateSpeeds[5] = {
 namespace {
 constexpr int kDefaultSpeed = 1; // "3 seconds"
 constexpr int kMinimumDefaultWidth = 555;
+constexpr int kDefaultHeight = 437;
 } // namespace
 
 TfrmMain::TfrmMain(TComponent* owner) : VTolmImprovedForm(owner) {
@@ -68,7 +69,7 @@ TfrmMain::TfrmMain(TComponent* owner) : VTolmImprovedForm(owner) {
     BeginLoading();
     CreateComponents();
     CreateControls();
-    resize(DefaultWidth(), 437);
+    resize(DefaultWidth(), kDefaultHeight);
     SetOnShow(TNotifyEvent::Bind<&TfrmMain::FormShow>(this));
     EndLoading();
 
@@ -324,6 +325,18 @@ void TfrmMain::VTolmAppInfo1OwnerFirstShow(TObject*) {
     sgrResult->horizontalHeader()->setFixedHeight(rowHeight);
     gridRowHeight_ = rowHeight;
     FitCellGrid();
+    KeepGraphHeight();
+}
+
+// The bar and the graph keep the height they have at the default size on a GSM modem: the
+// radio panel and the carriers table, when they come, make the window taller instead.
+void TfrmMain::KeepGraphHeight() {
+    // The grid has just been given its size: the nested layouts' cached sizes are stale.
+    layout()->invalidate();
+    layout()->activate();
+    const int graph = std::max(rkwXPGraph1->sizeHint().height(), rkwXPGraph1->minimumHeight());
+    const int others = layout()->totalSizeHint().height() - graph;
+    rkwXPGraph1->setMinimumHeight(std::max(widgets::kGraphMinHeight, kDefaultHeight - others));
 }
 
 void TfrmMain::FormShow(TObject*) {

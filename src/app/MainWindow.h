@@ -152,6 +152,7 @@ private:
     void FitCellGrid();
     void CreateStatusBar(QVBoxLayout* layout);
     int DefaultWidth() const;
+    void KeepGraphHeight();
 
     void FormShow(TObject* Sender);
     void VTolmAppInfo1OwnerFirstShow(TObject* Sender);

@@ -1,12 +1,20 @@
 #include "app/RadioPanelView.h"
 
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace celdara {
 
 namespace {
+
+// The widest text each column of the carriers table shows: its columns keep their width
+// whatever the modem reports.
+constexpr const char* kWidestCarrierTexts[kCarrierColumns] = {"PCC",  "n258",   "2070832", "100",
+                                                              "1007", "-140.5", "-19.5",   "-20.5"};
 
 // Three measurements to a row: LTE's RSRP, RSRQ and SINR, and on 5G NSA the NR leg's below.
 constexpr int kMetricsPerRow = 3;
@@ -16,6 +24,17 @@ QString IdentityName(const std::string& name) {
     if (name == "Cell ID")
         return TRadioPanelView::tr("Cell ID");
     return QString::fromStdString(name);
+}
+
+QString CarrierHeader(const std::string& header) {
+    // The rest are units and the standards' abbreviations.
+    if (header == "role")
+        return TRadioPanelView::tr("role");
+    if (header == "band")
+        return TRadioPanelView::tr("band");
+    if (header == "channel")
+        return TRadioPanelView::tr("channel");
+    return QString::fromStdString(header);
 }
 
 } // namespace
@@ -44,6 +63,64 @@ TRadioPanelView::TRadioPanelView(QWidget* parent) : QFrame(parent) {
     layout->addWidget(technology_);
     layout->addWidget(metrics);
     layout->addWidget(identity_);
+    CreateCarrierTable();
+    layout->addWidget(carriers_, 0, Qt::AlignLeft);
+}
+
+// A table of fixed size, as tall and wide as its texts, in the cell grid's type: it never
+// scrolls and takes no more room than its rows.
+void TRadioPanelView::CreateCarrierTable() {
+    carriers_ = new QTableWidget(0, kCarrierColumns, this);
+    carriers_->setObjectName("tblCarriers");
+    QFont courier("Courier New");
+    courier.setStyleHint(QFont::Monospace);
+    courier.setPointSize(8);
+    carriers_->setFont(courier);
+    carriers_->verticalHeader()->hide();
+    carriers_->verticalHeader()->setMinimumSectionSize(1);
+    carriers_->horizontalHeader()->setMinimumSectionSize(1);
+    carriers_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    carriers_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    carriers_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    carriers_->setSelectionMode(QAbstractItemView::NoSelection);
+    carriers_->setFocusPolicy(Qt::NoFocus);
+    QStringList headers;
+    for (const std::string& header : CarrierTableHeaders())
+        headers << CarrierHeader(header);
+    carriers_->setHorizontalHeaderLabels(headers);
+    const QFontMetrics metrics(courier);
+    for (int col = 0; col < kCarrierColumns; ++col)
+        carriers_->setColumnWidth(
+            col,
+            std::max(metrics.horizontalAdvance(headers[col]),
+                     metrics.horizontalAdvance(QString::fromLatin1(kWidestCarrierTexts[col]))) +
+                10);
+    carriers_->hide();
+}
+
+void TRadioPanelView::ShowCarriers(const std::vector<TCarrierRowTexts>& rows) {
+    const int count = static_cast<int>(rows.size());
+    carriers_->setRowCount(count);
+    for (int row = 0; row < count; ++row)
+        for (int col = 0; col < kCarrierColumns; ++col) {
+            QTableWidgetItem* item = carriers_->item(row, col);
+            if (!item) {
+                item = new QTableWidgetItem;
+                carriers_->setItem(row, col, item);
+            }
+            item->setText(QString::fromStdString(rows[row][col]));
+        }
+    if (count == 0) {
+        carriers_->hide();
+        return;
+    }
+    const int rowHeight = carriers_->fontMetrics().height() + 2;
+    carriers_->verticalHeader()->setDefaultSectionSize(rowHeight);
+    carriers_->horizontalHeader()->setFixedHeight(rowHeight);
+    const int frame = 2 * carriers_->frameWidth();
+    carriers_->setFixedSize(carriers_->horizontalHeader()->length() + frame,
+                            rowHeight * (count + 1) + frame);
+    carriers_->show();
 }
 
 QString TRadioPanelView::QualityText(TQuality quality) {
@@ -121,6 +198,7 @@ void TRadioPanelView::ShowMetric(const TMetricLabels& labels, const TMetricText&
 }
 
 void TRadioPanelView::Show(const TRadioPanel& panel) {
+    ShowCarriers(panel.Carriers);
     if (panel.Empty()) {
         hide();
         technology_->clear();

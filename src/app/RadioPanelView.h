@@ -1,7 +1,7 @@
-// The radio metrics panel of the main window: the technology and band in bold, each
-// measurement with its value and a quality word on the word's colour, then the cell's
-// identity. Hidden while the modem tells of no radio technology, so that a GSM modem's
-// window looks as it always did.
+// The radio metrics panel of the main window: the technology line in bold, each
+// measurement with its value and a quality word on the word's colour, the cell's identity,
+// and the carriers table while there is more than one carrier. Hidden while the modem tells
+// of no radio technology, so that a GSM modem's window looks as it always did.
 #pragma once
 
 #include "modem/StatusDisplay.h"
@@ -14,6 +14,7 @@
 
 class QGridLayout;
 class QLabel;
+class QTableWidget;
 
 namespace celdara {
 
@@ -39,6 +40,7 @@ public:
     QLabel* MetricValue(int index) const { return metrics_.at(index).Value; }
     QLabel* MetricQuality(int index) const { return metrics_.at(index).Quality; }
     QString IdentityText() const;
+    QTableWidget* CarrierTable() const { return carriers_; }
 
 private:
     struct TMetricLabels {
@@ -48,10 +50,13 @@ private:
     };
     void EnsureMetricLabels(int count);
     void ShowMetric(const TMetricLabels& labels, const TMetricText& metric);
+    void CreateCarrierTable();
+    void ShowCarriers(const std::vector<TCarrierRowTexts>& rows);
 
     QLabel* technology_;
     QGridLayout* metricGrid_;
     QLabel* identity_;
+    QTableWidget* carriers_;
     std::vector<TMetricLabels> metrics_;
     int shownMetrics_ = 0;
 };

@@ -33,6 +33,33 @@ TModemStatus LteStatus() {
     return s;
 }
 
+// An EN-DC modem that reports its carriers: LTE B3 with B7, and the NR leg on n78.
+TModemStatus EnDcStatus() {
+    TModemStatus s = LteStatus();
+    s.Radio.Tech = TAccessTech::NrNsa;
+    const struct {
+        TCarrierRole role;
+        TAccessTech tech;
+        int band, channel, mhz, pci, rsrp;
+    } carriers[] = {
+        {TCarrierRole::Primary, TAccessTech::Lte, 3, 1300, 20, 120, -88},
+        {TCarrierRole::Secondary, TAccessTech::Lte, 7, 3350, 20, 310, -97},
+        {TCarrierRole::Secondary, TAccessTech::NrNsa, 78, 636666, 100, 501, -81},
+    };
+    for (const auto& c : carriers) {
+        TCarrier carrier;
+        carrier.Role = c.role;
+        carrier.Tech = c.tech;
+        carrier.Band = c.band;
+        carrier.Channel = c.channel;
+        carrier.BandwidthMhz = c.mhz;
+        carrier.PhysicalId = c.pci;
+        carrier.Rsrp = c.rsrp;
+        AddCarrier(s.Radio, carrier);
+    }
+    return s;
+}
+
 // What the monitor's display refresh hands the view.
 void Show(TfrmMain& w, const TModemStatus& status) {
     int last = -1;
@@ -198,6 +225,69 @@ TEST_F(AppTest, BackOnAMoniModemThePanelGoesAndTheGridIsAsItWas) {
     EXPECT_EQ(w.sgrResult->height(), before.height());
 }
 
+TEST_F(AppTest, TheCarriersTableAppearsWithTwoCarriersAndGoesWithOne) {
+    TfrmMain& w = OpenWindow();
+    const QTableWidget& table = *w.radioPanel->CarrierTable();
+    Show(w, EnDcStatus());
+    EXPECT_EQ(w.radioPanel->TechnologyText(),
+              QString::fromUtf8("LTE-A B3+B7 · 5G NSA n78 · 140 MHz"));
+    ASSERT_TRUE(table.isVisible());
+    EXPECT_EQ(Headers(table),
+              (QStringList{"role", "band", "channel", "MHz", "PCI", "RSRP", "RSRQ", "SINR"}));
+    ASSERT_EQ(table.rowCount(), 3);
+    const QStringList nrRow{"SCC", "n78", "636666", "100", "501", "-81", "-", "-"};
+    for (int col = 0; col < kCarrierColumns; ++col)
+        EXPECT_EQ(table.item(2, col)->text(), nrRow[col]) << col;
+    EXPECT_EQ(table.item(0, 0)->text(), "PCC");
+    // Every row and column is seen whole, inside the window.
+    EXPECT_GE(table.width(), table.horizontalHeader()->length());
+    EXPECT_GE(table.height(), table.horizontalHeader()->height() + 3 * table.rowHeight(0));
+    const QRect inWindow(table.mapTo(&w, QPoint(0, 0)), table.size());
+    EXPECT_TRUE(w.rect().contains(inWindow)) << inWindow.bottom() << " " << w.height();
+
+    TModemStatus one = EnDcStatus();
+    one.Radio.Tech = TAccessTech::Lte;
+    one.Radio.Carriers.resize(1);
+    Show(w, one);
+    EXPECT_FALSE(table.isVisible());
+    EXPECT_EQ(w.radioPanel->TechnologyText(), QString::fromUtf8("LTE B3 · 20 MHz"));
+    Show(w, EnDcStatus());
+    EXPECT_TRUE(table.isVisible());
+    EXPECT_EQ(table.rowCount(), 3);
+    TModemStatus moni;
+    moni.Cells[0] = TCellInfo{true, 23, 35, -76, 31, 230, 1};
+    Show(w, moni);
+    EXPECT_FALSE(w.radioPanel->isVisible());
+    EXPECT_EQ(table.rowCount(), 0);
+}
+
+TEST_F(AppTest, AtTheDefaultSizeTheGraphKeepsItsGsmHeightOnLteAnd5G) {
+    TModemStatus moni;
+    moni.Cells[0] = TCellInfo{true, 23, 35, -76, 31, 230, 1};
+    TModemStatus lte = LteStatus();
+    const struct {
+        const char* name;
+        TModemStatus status;
+    } cases[] = {{"LTE", lte}, {"5G NSA with its carriers", EnDcStatus()}};
+    for (const auto& c : cases) {
+        // The size the last case left behind is not restored: each opens at the default.
+        CloseWindow();
+        QDir(ConfigFile({})).removeRecursively();
+        TfrmMain& w = OpenWindow();
+        Show(w, moni);
+        const int gsm = w.rkwXPGraph1->height();
+        const int window = w.height();
+        EXPECT_GT(gsm, 100) << c.name;
+        Show(w, c.status);
+        ASSERT_TRUE(w.radioPanel->isVisible()) << c.name;
+        EXPECT_NEAR(w.rkwXPGraph1->height(), gsm, 3) << c.name;
+        EXPECT_GE(w.height(), window + w.radioPanel->height()) << c.name;
+        // And back on GSM nothing is smaller than it was.
+        Show(w, moni);
+        EXPECT_GE(w.rkwXPGraph1->height(), gsm) << c.name;
+    }
+}
+
 TEST_F(AppTest, TheGraphsMenuDrawsRsrpOrSinrAndIsRemembered) {
     TfrmMain& w = OpenWindow();
     widgets::TrkwXPGraph& graph = *w.rkwXPGraph1;
@@ -247,7 +337,12 @@ TEST_F(AppTest, UnderACzechLocaleTheRadioTextsAreCzech) {
         entries << action->text();
     const QString fair = w.radioPanel->MetricQuality(0)->text();
     const QString identity = w.radioPanel->IdentityText();
+    Show(w, EnDcStatus());
+    const QStringList carrierHeaders = Headers(*w.radioPanel->CarrierTable());
     InstallTranslations(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(carrierHeaders,
+              (QStringList{"role", QString::fromUtf8("pásmo"), QString::fromUtf8("kanál"), "MHz",
+                           "PCI", "RSRP", "RSRQ", "SINR"}));
     EXPECT_EQ(entries,
               (QStringList{QString::fromUtf8("Zobrazit úroveň"), QString::fromUtf8("Zobrazit RSRP"),
                            QString::fromUtf8("Zobrazit SINR")}));

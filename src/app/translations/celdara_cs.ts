@@ -91,6 +91,18 @@
         <translation>ID buňky</translation>
     </message>
     <message>
+        <source>role</source>
+        <translation>role</translation>
+    </message>
+    <message>
+        <source>band</source>
+        <translation>pásmo</translation>
+    </message>
+    <message>
+        <source>channel</source>
+        <translation>kanál</translation>
+    </message>
+    <message>
         <source>excellent</source>
         <translation>výborný</translation>
     </message>
