@@ -418,9 +418,26 @@ std::string ServingTechnologyText(const TModemStatus& status, TAccessTech tech) 
     return std::string("5G NSA") + (nrBand == "-" ? "" : " " + nrBand) + " + LTE" + own;
 }
 
-// The carriers in use, with what no carrier can be left empty: a band or a channel below
-// zero, a bandwidth that is no positive number a carrier could have (the widest NR carrier
-// is 400 MHz), so that neither the line nor the sum shows it.
+// The cell a carrier is, when the modem also describes it as a cell: the primary carrier
+// is the serving cell, the NR carrier of EN-DC the NR leg. The same PCI, and the same
+// channel where both give one.
+const TRadioCell* CellOfCarrier(const TRadioStatus& radio, const TCarrier& carrier) {
+    const TRadioCell* cell = nullptr;
+    if (carrier.Tech == TAccessTech::NrNsa && radio.NrLeg)
+        cell = &*radio.NrLeg;
+    else if (carrier.Role == TCarrierRole::Primary)
+        cell = &radio.Serving;
+    if (!cell || !carrier.PhysicalId || cell->PhysicalId != carrier.PhysicalId)
+        return nullptr;
+    if (carrier.Channel && cell->Channel && *carrier.Channel != *cell->Channel)
+        return nullptr;
+    return cell;
+}
+
+// The carriers in use, with what no carrier can be left empty: a band below one, a
+// bandwidth that is no positive number a carrier could have (the widest NR carrier is
+// 400 MHz), so that neither the line nor the sum shows it. A carrier list that gives no
+// measurements (the short NR line of AT+QCAINFO) takes those of the cell the carrier is.
 std::vector<TCarrier> ShownCarriers(const TRadioStatus& radio) {
     std::vector<TCarrier> carriers = CarriersInUse(radio);
     for (TCarrier& carrier : carriers) {
@@ -428,6 +445,12 @@ std::vector<TCarrier> ShownCarriers(const TRadioStatus& radio) {
             carrier.Band.reset();
         if (carrier.BandwidthMhz && !(*carrier.BandwidthMhz > 0 && *carrier.BandwidthMhz <= 400))
             carrier.BandwidthMhz.reset();
+        if (const TRadioCell* cell = CellOfCarrier(radio, carrier)) {
+            carrier.Rsrp = carrier.Rsrp ? carrier.Rsrp : cell->Rsrp;
+            carrier.Rsrq = carrier.Rsrq ? carrier.Rsrq : cell->Rsrq;
+            carrier.Rssi = carrier.Rssi ? carrier.Rssi : cell->Rssi;
+            carrier.Sinr = carrier.Sinr ? carrier.Sinr : cell->Sinr;
+        }
     }
     return carriers;
 }

@@ -529,6 +529,56 @@ TEST(CarrierTableTest, WhatIsNotKnownOrCannotBeShowsADash) {
         << "the band its channel tells, none of a wrong one";
 }
 
+TEST(CarrierTableTest, ACarrierWithoutMeasurementsTakesThoseOfTheCellItIs) {
+    const auto rowsOf = [](TCarrier primary, TCarrier nr) {
+        TModemStatus s = testing::SampleLteStatus(TAccessTech::NrNsa);
+        s.Radio.NrLeg = NrLeg();
+        AddCarrier(s.Radio, primary);
+        AddCarrier(s.Radio, nr);
+        return CarrierRowsOf(s);
+    };
+    const TCarrier anchor = Carrier(kPcc, TAccessTech::Lte, 20, 6300, 10, 123);
+    const TCarrier leg = Carrier(kScc, TAccessTech::NrNsa, 78, 636666, 100, 501);
+    TCarrier legNoChannel = leg;
+    legNoChannel.Channel.reset();
+    TCarrier legMeasured = leg;
+    legMeasured.Rsrp = -101;
+    const struct {
+        const char* name;
+        TCarrier primary, nr;
+        TCarrierRowTexts anchorRow, legRow;
+    } cases[] = {
+        {"the serving cell and the NR leg",
+         anchor,
+         leg,
+         {"PCC", "B20", "6300", "10", "123", "-95", "-10.5", "13"},
+         {"SCC", "n78", "636666", "100", "501", "-79.5", "-11", "21"}},
+        {"a leg without a channel",
+         anchor,
+         legNoChannel,
+         {"PCC", "B20", "6300", "10", "123", "-95", "-10.5", "13"},
+         {"SCC", "n78", "-", "100", "501", "-79.5", "-11", "21"}},
+        {"what the carrier measured stays",
+         anchor,
+         legMeasured,
+         {"PCC", "B20", "6300", "10", "123", "-95", "-10.5", "13"},
+         {"SCC", "n78", "636666", "100", "501", "-101", "-11", "21"}},
+        {"another PCI is another cell",
+         Carrier(kPcc, TAccessTech::Lte, 20, 6300, 10, 124),
+         Carrier(kScc, TAccessTech::NrNsa, 78, 636666, 100, 502),
+         {"PCC", "B20", "6300", "10", "124", "-", "-", "-"},
+         {"SCC", "n78", "636666", "100", "502", "-", "-", "-"}},
+        {"another channel is another cell",
+         Carrier(kPcc, TAccessTech::Lte, 3, 1300, 10, 123),
+         Carrier(kScc, TAccessTech::NrNsa, 78, 643296, 100, 501),
+         {"PCC", "B3", "1300", "10", "123", "-", "-", "-"},
+         {"SCC", "n78", "643296", "100", "501", "-", "-", "-"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(rowsOf(c.primary, c.nr), (std::vector<TCarrierRowTexts>{c.anchorRow, c.legRow}))
+            << c.name;
+}
+
 using TRow = std::vector<std::string>;
 
 TEST(CellGridTest, GsmKeepsTheMoniColumnsAndTexts) {
