@@ -7,7 +7,8 @@
 //                                     graph and every gauge kind
 //   celdara-screenshots --doc FOLDER  only the pictures of the README and the help document,
 //                                     under their names there (screenshot.png, terminal.png,
-//                                     screenshot-lte.png)
+//                                     screenshot-lte.png, and screenshot-carriers.png: the
+//                                     LTE modem in its 5G NSA phase, after 40 seconds)
 //
 // The window keeps its settings in a temporary folder: the user's own are never touched.
 #include "app/MainWindow.h"
@@ -62,10 +63,11 @@ void Wait(int ms) {
     loop.exec();
 }
 
-// The main window polling a built-in simulated modem, and its terminal with all traffic
-// shown, as the debug menu entry gives it (no terminal picture without `terminalName`).
+// The main window polling a built-in simulated modem for `ms`, and its terminal with all
+// traffic shown, as the debug menu entry gives it (no terminal picture without
+// `terminalName`).
 void ShootMainWindow(Shots& shots, const char* port, const QString& windowName,
-                     const QString& terminalName = {}) {
+                     const QString& terminalName = {}, int ms = 10000) {
     auto* window = new TfrmMain(&Application());
     window->show();
     QCoreApplication::processEvents();
@@ -76,7 +78,7 @@ void ShootMainWindow(Shots& shots, const char* port, const QString& windowName,
         box->setCurrentIndex(index);
         emit box->activated(index);
     }
-    Wait(10000);
+    Wait(ms);
     shots.Save(window->grab().toImage(), windowName);
     if (!terminalName.isEmpty()) {
         window->mnuDebugTerminal->trigger();
@@ -232,8 +234,9 @@ void ShootGauges(Shots& shots) {
 int Usage(std::FILE* to) {
     std::fprintf(to, "usage: celdara-screenshots [--doc] FOLDER\n"
                      "Writes pictures of the main window, the terminal, the graph and the gauges\n"
-                     "into FOLDER; with --doc only screenshot.png, terminal.png and\n"
-                     "screenshot-lte.png, the pictures of the README and the help document\n"
+                     "into FOLDER; with --doc only screenshot.png, terminal.png,\n"
+                     "screenshot-lte.png and screenshot-carriers.png, the pictures of the\n"
+                     "README and the help document\n"
                      "(celdara-screenshots --doc doc).\n");
     return to == stdout ? 0 : 2;
 }
@@ -273,6 +276,8 @@ int main(int argc, char** argv) {
     if (doc) {
         ShootMainWindow(shots, kVirtualModemPort, "screenshot.png", "terminal.png");
         ShootMainWindow(shots, kLteVirtualModemPort, "screenshot-lte.png");
+        // Past the 25 seconds of LTE alone, in the middle of the NR leg's phase.
+        ShootMainWindow(shots, kLteVirtualModemPort, "screenshot-carriers.png", {}, 40000);
     } else {
         ShootMainWindow(shots, kVirtualModemPort, "main-window.png", "terminal-in-program.png");
         ShootMainWindow(shots, kLteVirtualModemPort, "main-window-lte.png");
