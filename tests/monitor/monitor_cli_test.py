@@ -200,5 +200,79 @@ class AgainstThePtySimulator(unittest.TestCase):
             position += 1
 
 
+def carriers_sent(trace):
+    """The carriers of each +QCAINFO reply the simulated modem sent, in order, as (role, tech,
+    band, channel, pci). The layouts of the RG50xQ&RM5xxQ Series AT Commands Manual, "AT+QCAINFO
+    Query Carrier Aggregation Parameters", that EN-DC uses:
+      LTE PCC:  "PCC",<freq>,<bandwidth>,<band>,<pcell_state>,<PCID>,<RSRP>,<RSRQ>,<RSSI>,<RSSNR>
+      LTE SCC:  "SCC",<freq>,<bandwidth>,<band>,<scell_state>,<PCID>,<RSRP>,...
+      EN-DC NR: "SCC",<freq>,<NR_DL_bandwidth>,<band>,<PCID>[,<RSRP>,<RSRQ>,<SNR>]
+    with <band> as "LTE BAND 3" or "NR5G BAND 78"."""
+    replies = []
+    for line in trace.splitlines():
+        if not line.startswith("< ") or "+QCAINFO:" not in line:
+            continue
+        carriers = []
+        for text in re.findall(r"\+QCAINFO: ([^\\]*)", line):
+            f = next(csv.reader([text]))
+            tech, band = re.fullmatch(r"(LTE|NR5G) BAND (\d+)", f[3]).groups()
+            lte = tech == "LTE"
+            carriers.append((f[0], "LTE" if lte else "5G NSA", int(band), int(f[1]),
+                             int(f[5] if lte else f[4])))
+        replies.append(carriers)
+    return replies
+
+
+def poll_quectel_en_dc(model, count):
+    """celdara-monitor's JSON records of a simulated Quectel module in EN-DC, and what the
+    module sent."""
+    sim = subprocess.Popen([SIMULATOR, "--dialect", "quectel", "--model", model,
+                            "--timetable", "nsa:600", "--trace", "--seed", "7", "--latency", "5"],
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    try:
+        pty = sim.stdout.readline().strip()
+        result = run("--format", "jsonl", "--count", str(count), pty)
+    finally:
+        sim.terminate()
+        _, trace = sim.communicate(timeout=TIMEOUT)
+    return pty, result, trace
+
+
+class AgainstTheQuectelSimulator(unittest.TestCase):
+    def test_records_list_the_carriers_of_en_dc(self):
+        # The RM500Q gives EN-DC's NR carrier in the short form, the RM520N in the long one.
+        for model in ("RM500Q-GL", "RM520N-GL"):
+            with self.subTest(model=model):
+                pty, result, trace = poll_quectel_en_dc(model, 6)
+                self.assertTrue(pty.startswith("/"), pty)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.check_carriers(json_records(result.stdout, 6), carriers_sent(trace))
+
+    def check_carriers(self, records, replies):
+        told = [r for r in records if len(r["carriers"]) > 1]
+        self.assertTrue(told, "no record lists the carriers")
+        # Every record with carriers is one of the replies, in the order they were sent.
+        position = 0
+        for record in told:
+            self.assertEqual(record["access_tech"], "5G NSA")
+            carriers = [(c["role"], c["tech"], c["band"], c["channel"], c["pci"])
+                        for c in record["carriers"]]
+            self.assertEqual([c[:3] for c in carriers],
+                             [("PCC", "LTE", 3), ("SCC", "LTE", 7), ("SCC", "5G NSA", 78)])
+            while position < len(replies) and replies[position] != carriers:
+                position += 1
+            self.assertLess(position, len(replies), f"{carriers} was never sent")
+            bandwidths = [c["bandwidth_mhz"] for c in record["carriers"]]
+            self.assertTrue(all(isinstance(mhz, float) and mhz > 0 for mhz in bandwidths))
+            self.assertEqual(record["aggregated_bandwidth_mhz"], sum(bandwidths))
+
+
+def json_records(text, count):
+    records = [json.loads(line) for line in text.splitlines()]  # raises on anything not JSON
+    if len(records) != count:
+        raise AssertionError(f"{len(records)} records, not {count}")
+    return records
+
+
 if __name__ == "__main__":
     unittest.main(argv=[sys.argv[0], "-v"])
