@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTableWidget>
 
 namespace celdara::testing {
@@ -146,13 +147,16 @@ TEST_F(AppTest, TheSimulatedLteModemsRadioReachesThePanelAndTheGrid) {
     EXPECT_NE(w.sgrResult->item(0, 0)->text(), "-");
 }
 
-// celdara-modem-sim speaking Quectel on a pseudo-terminal, LTE for a few seconds and then in
-// a coverage hole served by UMTS; the path of its terminal is the first line it prints.
+// celdara-modem-sim speaking Quectel on a pseudo-terminal, by default its LTE module for a
+// few seconds on LTE and then in a coverage hole served by UMTS; the path of its terminal is
+// the first line it prints.
 class LteModemTool {
 public:
-    LteModemTool() {
-        tool_.start(QStringLiteral(CELDARA_MODEM_SIM),
-                    {"--dialect", "quectel", "--timetable", "lte:6,umts:60", "--latency", "5"});
+    explicit LteModemTool(const QString& timetable = "lte:6,umts:60", const QString& model = {}) {
+        QStringList options{"--dialect", "quectel", "--timetable", timetable, "--latency", "5"};
+        if (!model.isEmpty())
+            options << "--model" << model;
+        tool_.start(QStringLiteral(CELDARA_MODEM_SIM), options);
         if (tool_.waitForStarted(5000) && tool_.waitForReadyRead(5000))
             path_ = QString::fromLocal8Bit(tool_.readLine()).trimmed();
     }
@@ -181,7 +185,9 @@ TEST_F(AppTest, AnLteModemOnAPortShowsItsRadioAndItsFallBackToUmts) {
     // Two refreshes on the same cell: the spike of a new serving cell is over.
     QTest::qWait(3 * w.tmrShow->Interval());
 
-    EXPECT_TRUE(panel.TechnologyText().startsWith("LTE B")) << panel.TechnologyText().toStdString();
+    // One carrier or, once the modem tells of its aggregation, more.
+    EXPECT_TRUE(panel.TechnologyText().contains(QRegularExpression("^LTE(-A)? B\\d")))
+        << panel.TechnologyText().toStdString();
     const QStringList names{"RSRP", "RSRQ", "SINR"};
     const QStringList words{"excellent", "good", "fair", "poor"};
     ASSERT_GE(panel.MetricCount(), 3);
@@ -207,6 +213,27 @@ TEST_F(AppTest, AnLteModemOnAPortShowsItsRadioAndItsFallBackToUmts) {
     EXPECT_EQ(panel.MetricName(0)->text(), "RSCP");
     EXPECT_EQ(Headers(*w.sgrResult).at(2), "PSC");
     EXPECT_EQ(Headers(*w.sgrResult).at(3), "RSCP");
+}
+
+TEST_F(AppTest, A5gModemInNsaOnAPortShowsItsCarriersAndTheirTable) {
+    LteModemTool tool("nsa:60", "RM500Q-GL");
+    ASSERT_FALSE(tool.Path().isEmpty());
+    TfrmMain& w = OpenWindow();
+    w.cmbPort->lineEdit()->setText(tool.Path());
+    emit w.cmbPort->activated(-1);
+    const QTableWidget& table = *w.radioPanel->CarrierTable();
+    ASSERT_TRUE(WaitFor([&] { return table.isVisible() && table.rowCount() == 3; }, 10000))
+        << w.radioPanel->TechnologyText().toStdString();
+    EXPECT_TRUE(
+        w.radioPanel->TechnologyText().startsWith(QString::fromUtf8("LTE-A B3+B7 · 5G NSA n78 · ")))
+        << w.radioPanel->TechnologyText().toStdString();
+    const QStringList roles{"PCC", "SCC", "SCC"};
+    const QStringList bands{"B3", "B7", "n78"};
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(table.item(row, 0)->text(), roles[row]) << row;
+        EXPECT_EQ(table.item(row, 1)->text(), bands[row]) << row;
+        EXPECT_NE(table.item(row, 2)->text(), "-") << row;
+    }
 }
 
 TEST_F(AppTest, BackOnAMoniModemThePanelGoesAndTheGridIsAsItWas) {
