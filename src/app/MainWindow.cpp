@@ -325,18 +325,17 @@ void TfrmMain::VTolmAppInfo1OwnerFirstShow(TObject*) {
     sgrResult->horizontalHeader()->setFixedHeight(rowHeight);
     gridRowHeight_ = rowHeight;
     FitCellGrid();
-    KeepGraphHeight();
+    graphDefaultHeight_ = GraphDefaultHeight();
 }
 
-// The bar and the graph keep the height they have at the default size on a GSM modem: the
-// radio panel and the carriers table, when they come, make the window taller instead.
-void TfrmMain::KeepGraphHeight() {
+// The graph's height in a window of the default size without the radio panel.
+int TfrmMain::GraphDefaultHeight() {
     // The grid has just been given its size: the nested layouts' cached sizes are stale.
     layout()->invalidate();
     layout()->activate();
     const int graph = std::max(rkwXPGraph1->sizeHint().height(), rkwXPGraph1->minimumHeight());
     const int others = layout()->totalSizeHint().height() - graph;
-    rkwXPGraph1->setMinimumHeight(std::max(widgets::kGraphMinHeight, kDefaultHeight - others));
+    return std::max(widgets::kGraphMinHeight, kDefaultHeight - others);
 }
 
 void TfrmMain::FormShow(TObject*) {

@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace celdara {
 
@@ -29,6 +30,15 @@ void TfrmMain::CreateRadioPanel(QVBoxLayout* layout) {
 }
 
 void TfrmMain::SetRadioPanel(const TRadioPanel& panel) {
+    // When the panel first comes, the bar and the graph keep the height they have, up to the
+    // one they have at the default size: the window grows for the panel and the carriers
+    // table. In a taller window the panel takes what is beyond; a GSM modem's window never
+    // changes.
+    if (!graphHeightKept_ && graphDefaultHeight_ > 0 && !panel.Empty()) {
+        graphHeightKept_ = true;
+        rkwXPGraph1->setMinimumHeight(
+            std::clamp(rkwXPGraph1->height(), widgets::kGraphMinHeight, graphDefaultHeight_));
+    }
     radioPanel->Show(panel);
 }
 

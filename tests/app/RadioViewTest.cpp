@@ -291,11 +291,15 @@ TEST_F(AppTest, TheCarriersTableAppearsWithTwoCarriersAndGoesWithOne) {
 TEST_F(AppTest, AtTheDefaultSizeTheGraphKeepsItsGsmHeightOnLteAnd5G) {
     TModemStatus moni;
     moni.Cells[0] = TCellInfo{true, 23, 35, -76, 31, 230, 1};
-    TModemStatus lte = LteStatus();
     const struct {
         const char* name;
         TModemStatus status;
-    } cases[] = {{"LTE", lte}, {"5G NSA with its carriers", EnDcStatus()}};
+        int taller; // pixels the user made the window taller than the default
+    } cases[] = {
+        {"LTE", LteStatus(), 0},
+        {"5G NSA with its carriers", EnDcStatus(), 0},
+        {"a taller window gives the panel its room", EnDcStatus(), 300},
+    };
     for (const auto& c : cases) {
         // The size the last case left behind is not restored: each opens at the default.
         CloseWindow();
@@ -303,12 +307,22 @@ TEST_F(AppTest, AtTheDefaultSizeTheGraphKeepsItsGsmHeightOnLteAnd5G) {
         TfrmMain& w = OpenWindow();
         Show(w, moni);
         const int gsm = w.rkwXPGraph1->height();
-        const int window = w.height();
         EXPECT_GT(gsm, 100) << c.name;
+        w.resize(w.width(), w.height() + c.taller);
+        Show(w, moni);
+        const int window = w.height();
         Show(w, c.status);
         ASSERT_TRUE(w.radioPanel->isVisible()) << c.name;
-        EXPECT_NEAR(w.rkwXPGraph1->height(), gsm, 3) << c.name;
-        EXPECT_GE(w.height(), window + w.radioPanel->height()) << c.name;
+        const int graph = w.rkwXPGraph1->height();
+        EXPECT_GE(graph, gsm - 3) << c.name;
+        if (c.taller > 0) {
+            // The panel took from what is beyond the default, and the window kept its size.
+            EXPECT_LT(graph, gsm + c.taller - w.radioPanel->height() / 2) << c.name;
+            EXPECT_EQ(w.height(), window) << c.name;
+        } else {
+            EXPECT_LE(graph, gsm + 3) << c.name;
+            EXPECT_GE(w.height(), window + w.radioPanel->height()) << c.name;
+        }
         // And back on GSM nothing is smaller than it was.
         Show(w, moni);
         EXPECT_GE(w.rkwXPGraph1->height(), gsm) << c.name;
