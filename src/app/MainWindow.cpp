@@ -2,6 +2,7 @@
 
 #include "app/AboutBox.h"
 #include "app/PortComboBox.h"
+#include "app/RadioPanelView.h"
 #include "app/StatusPanel.h"
 #include "appinfo/VTolmAppInfo.h"
 #include "core/Application.h"
@@ -37,6 +38,7 @@
 #include <QTableWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 // The icons live in the app library; a static library's resources must be registered by name.
@@ -325,17 +327,16 @@ void TfrmMain::VTolmAppInfo1OwnerFirstShow(TObject*) {
     sgrResult->horizontalHeader()->setFixedHeight(rowHeight);
     gridRowHeight_ = rowHeight;
     FitCellGrid();
-    graphDefaultHeight_ = GraphDefaultHeight();
 }
 
-// The graph's height in a window of the default size without the radio panel.
-int TfrmMain::GraphDefaultHeight() {
-    // The grid has just been given its size: the nested layouts' cached sizes are stale.
-    layout()->invalidate();
-    layout()->activate();
-    const int graph = std::max(rkwXPGraph1->sizeHint().height(), rkwXPGraph1->minimumHeight());
-    const int others = layout()->totalSizeHint().height() - graph;
-    return std::max(widgets::kGraphMinHeight, kDefaultHeight - others);
+// The graph's height in a window of the default size without the radio panel, from the
+// heights the rest of the window was last given (those of the panel's word-wrapped identity
+// and its hints differ).
+int TfrmMain::GraphDefaultHeight() const {
+    int others = height() - rkwXPGraph1->height();
+    if (radioPanel->isVisible())
+        others -= radioPanel->height() + layout()->spacing();
+    return std::clamp(kDefaultHeight - others, widgets::kGraphMinHeight, kDefaultHeight);
 }
 
 void TfrmMain::FormShow(TObject*) {

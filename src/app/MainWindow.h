@@ -152,7 +152,7 @@ private:
     void FitCellGrid();
     void CreateStatusBar(QVBoxLayout* layout);
     int DefaultWidth() const;
-    int GraphDefaultHeight();
+    int GraphDefaultHeight() const;
 
     void FormShow(TObject* Sender);
     void VTolmAppInfo1OwnerFirstShow(TObject* Sender);
@@ -187,10 +187,6 @@ private:
     std::unique_ptr<ModemMonitor> monitor_;
     TGraphSeries graphSeries_ = TGraphSeries::Level;
     int gridRowHeight_ = 0;
-    // GraphDefaultHeight, once the window has been shown; whether the graph has been given
-    // its least height for the radio panel.
-    int graphDefaultHeight_ = 0;
-    bool graphHeightKept_ = false;
     QButtonGroup* operatorButtons_ = nullptr;
     bool shown_ = false;
     // What the graph was given, with the times, for saving the history and for drawing it

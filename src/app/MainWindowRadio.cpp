@@ -10,7 +10,6 @@
 #include <QHeaderView>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <algorithm>
 
 namespace celdara {
 
@@ -30,15 +29,13 @@ void TfrmMain::CreateRadioPanel(QVBoxLayout* layout) {
 }
 
 void TfrmMain::SetRadioPanel(const TRadioPanel& panel) {
-    // When the panel first comes, the bar and the graph keep the height they have, up to the
-    // one they have at the default size: the window grows for the panel and the carriers
-    // table. In a taller window the panel takes what is beyond; a GSM modem's window never
-    // changes.
-    if (!graphHeightKept_ && graphDefaultHeight_ > 0 && !panel.Empty()) {
-        graphHeightKept_ = true;
-        rkwXPGraph1->setMinimumHeight(
-            std::clamp(rkwXPGraph1->height(), widgets::kGraphMinHeight, graphDefaultHeight_));
-    }
+    // While the panel shows, the bar and the graph keep at least the height they have at the
+    // default size without it: the window grows for the panel and the carriers table, and
+    // only a window taller than that gives them room of the graph's. A GSM modem's window
+    // never changes.
+    const int least = panel.Empty() ? widgets::kGraphMinHeight : GraphDefaultHeight();
+    if (rkwXPGraph1->minimumHeight() != least)
+        rkwXPGraph1->setMinimumHeight(least);
     radioPanel->Show(panel);
 }
 
