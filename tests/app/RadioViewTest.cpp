@@ -215,24 +215,34 @@ TEST_F(AppTest, AnLteModemOnAPortShowsItsRadioAndItsFallBackToUmts) {
     EXPECT_EQ(Headers(*w.sgrResult).at(3), "RSCP");
 }
 
-TEST_F(AppTest, A5gModemInNsaOnAPortShowsItsCarriersAndTheirTable) {
-    LteModemTool tool("nsa:60", "RM500Q-GL");
-    ASSERT_FALSE(tool.Path().isEmpty());
-    TfrmMain& w = OpenWindow();
-    w.cmbPort->lineEdit()->setText(tool.Path());
-    emit w.cmbPort->activated(-1);
-    const QTableWidget& table = *w.radioPanel->CarrierTable();
-    ASSERT_TRUE(WaitFor([&] { return table.isVisible() && table.rowCount() == 3; }, 10000))
-        << w.radioPanel->TechnologyText().toStdString();
-    EXPECT_TRUE(
-        w.radioPanel->TechnologyText().startsWith(QString::fromUtf8("LTE-A B3+B7 · 5G NSA n78 · ")))
-        << w.radioPanel->TechnologyText().toStdString();
-    const QStringList roles{"PCC", "SCC", "SCC"};
-    const QStringList bands{"B3", "B7", "n78"};
-    for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(table.item(row, 0)->text(), roles[row]) << row;
-        EXPECT_EQ(table.item(row, 1)->text(), bands[row]) << row;
-        EXPECT_NE(table.item(row, 2)->text(), "-") << row;
+TEST_F(AppTest, A5gModemOnAPortShowsItsCarriersAndTheirTable) {
+    const struct {
+        const char* timetable;
+        const char* line; // how the technology line begins
+        QStringList roles;
+        QStringList bands;
+    } cases[] = {
+        {"nsa:60", "LTE-A B3+B7 · 5G NSA n78 · ", {"PCC", "SCC", "SCC"}, {"B3", "B7", "n78"}},
+        {"sa:60", "5G SA n78+n28 · ", {"PCC", "SCC"}, {"n78", "n28"}},
+    };
+    for (const auto& c : cases) {
+        LteModemTool tool(c.timetable, "RM500Q-GL");
+        ASSERT_FALSE(tool.Path().isEmpty()) << c.timetable;
+        TfrmMain& w = OpenWindow();
+        w.cmbPort->lineEdit()->setText(tool.Path());
+        emit w.cmbPort->activated(-1);
+        const QTableWidget& table = *w.radioPanel->CarrierTable();
+        const int rows = static_cast<int>(c.roles.size());
+        ASSERT_TRUE(WaitFor([&] { return table.isVisible() && table.rowCount() == rows; }, 10000))
+            << c.timetable << ": " << w.radioPanel->TechnologyText().toStdString();
+        EXPECT_TRUE(w.radioPanel->TechnologyText().startsWith(QString::fromUtf8(c.line)))
+            << w.radioPanel->TechnologyText().toStdString();
+        for (int row = 0; row < rows; ++row) {
+            EXPECT_EQ(table.item(row, 0)->text(), c.roles[row]) << c.timetable << " " << row;
+            EXPECT_EQ(table.item(row, 1)->text(), c.bands[row]) << c.timetable << " " << row;
+            EXPECT_NE(table.item(row, 2)->text(), "-") << c.timetable << " " << row;
+        }
+        CloseWindow();
     }
 }
 
