@@ -1,8 +1,9 @@
 // The whole program at work: the main window with Qt's real event loop polling a simulated
 // modem. Reports poll cycles per second, the CPU share of the process and its resident
 // memory at the start and at the end of the run, side by side for the built-in GSM modem,
-// the built-in LTE modem and a modem of 27.007 commands only (no ^MONI) on a pseudo-terminal,
-// next to the GSM modem on a pseudo-terminal for the same path.
+// the built-in LTE modem, a modem of 27.007 commands only (no ^MONI) and a 5G module
+// aggregating carriers (LTE B3+B7 with an n78 leg, AT+QCAINFO on the joined radio line) on a
+// pseudo-terminal, next to the GSM modem on a pseudo-terminal for the same path.
 //   CELDARA_MONITOR_SECONDS=600 build/release/bench/app_monitor_bench
 #include "app/MainWindow.h"
 #include "app/PortComboBox.h"
@@ -50,16 +51,16 @@ void RunEventLoop(int ms) {
     loop.exec();
 }
 
-// The pseudo-terminal tool beside this benchmark, running a modem of `dialect`; its
-// terminal's path is what it prints first.
+// The pseudo-terminal tool beside this benchmark, started with `options`; its terminal's
+// path is what it prints first.
 class SimulatorTool {
 public:
-    explicit SimulatorTool(const QString& dialect) {
+    explicit SimulatorTool(const QStringList& options) {
         const QString tool =
             QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/celdara-modem-sim");
         // The latency of the built-in modems, so that only the path differs.
-        process_.start(tool, {QStringLiteral("--dialect"), dialect, QStringLiteral("--latency"),
-                              QStringLiteral("5")});
+        process_.start(tool,
+                       options + QStringList{QStringLiteral("--latency"), QStringLiteral("5")});
         if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
             path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
     }
@@ -115,8 +116,9 @@ void BuiltInPort(benchmark::State& state, const char* port) {
     MonitorOnePort(state, QString::fromLatin1(port));
 }
 
-void ToolPort(benchmark::State& state, const char* dialect) {
-    SimulatorTool tool(QString::fromLatin1(dialect));
+// `options` of celdara-modem-sim, apart by blanks.
+void ToolPort(benchmark::State& state, const char* options) {
+    SimulatorTool tool(QString::fromLatin1(options).split(QLatin1Char(' ')));
     if (tool.Path().isEmpty()) {
         state.SkipWithError("celdara-modem-sim did not start");
         return;
@@ -132,8 +134,16 @@ BENCHMARK_CAPTURE(BuiltInPort, virtual_lte_modem, celdara::kLteVirtualModemPort)
     ->Iterations(1)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
-BENCHMARK_CAPTURE(ToolPort, pty_gsm, "gsm")->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
-BENCHMARK_CAPTURE(ToolPort, pty_3gpp, "3gpp")
+BENCHMARK_CAPTURE(ToolPort, pty_gsm, "--dialect gsm")
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(ToolPort, pty_3gpp, "--dialect 3gpp")
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(ToolPort, pty_quectel_ca,
+                  "--dialect quectel --model RM500Q-GL --timetable nsa:86400")
     ->Iterations(1)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
