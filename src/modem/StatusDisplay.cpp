@@ -434,10 +434,10 @@ const TRadioCell* CellOfCarrier(const TRadioStatus& radio, const TCarrier& carri
     return cell;
 }
 
-// The carriers in use, with what no carrier can be left empty: a band below one, a
-// bandwidth that is no positive number a carrier could have (the widest NR carrier is
-// 400 MHz), so that neither the line nor the sum shows it. A carrier list that gives no
-// measurements (the short NR line of AT+QCAINFO) takes those of the cell the carrier is.
+// The carriers in use, a value no carrier can have left empty so that neither the line nor
+// the sum shows it: a band below one, a bandwidth that is not above zero or beyond the
+// 400 MHz of the widest NR carrier. A carrier listed without measurements (the short NR line
+// of AT+QCAINFO) takes those of the cell it is.
 std::vector<TCarrier> ShownCarriers(const TRadioStatus& radio) {
     std::vector<TCarrier> carriers = CarriersInUse(radio);
     for (TCarrier& carrier : carriers) {
