@@ -165,14 +165,63 @@ std::vector<TCarrier> ServingCarriers(const TRadioStatus& radio) {
     return carriers;
 }
 
+// The cell a carrier is, when the modem also describes it as a cell: the primary carrier is
+// the serving cell, the NR carrier of EN-DC the NR leg. The same PCI, and the same channel
+// where both give one.
+const TRadioCell* CellOfCarrier(const TRadioStatus& radio, const TCarrier& carrier) {
+    const TRadioCell* cell = nullptr;
+    if (carrier.Tech == TAccessTech::NrNsa && radio.NrLeg)
+        cell = &*radio.NrLeg;
+    else if (carrier.Role == TCarrierRole::Primary)
+        cell = &radio.Serving;
+    if (!cell || !carrier.PhysicalId || cell->PhysicalId != carrier.PhysicalId)
+        return nullptr;
+    if (carrier.Channel && cell->Channel && *carrier.Channel != *cell->Channel)
+        return nullptr;
+    return cell;
+}
+
+// A carrier listed without measurements (the short NR line of AT+QCAINFO) takes those of
+// the cell it is.
+void TakeMeasurements(TCarrier& carrier, const TRadioCell& cell) {
+    carrier.Rsrp = carrier.Rsrp ? carrier.Rsrp : cell.Rsrp;
+    carrier.Rsrq = carrier.Rsrq ? carrier.Rsrq : cell.Rsrq;
+    carrier.Rssi = carrier.Rssi ? carrier.Rssi : cell.Rssi;
+    carrier.Sinr = carrier.Sinr ? carrier.Sinr : cell.Sinr;
+}
+
+// Some firmware lists the LTE carriers of EN-DC but not its NR leg: the leg the modem told of
+// otherwise is a carrier all the same.
+void AddMissingNrLeg(const TRadioStatus& radio, std::vector<TCarrier>& carriers) {
+    if (radio.Tech != TAccessTech::NrNsa || !radio.NrLeg || !NamesItsCarrier(*radio.NrLeg) ||
+        carriers.size() >= kMaxCarriers)
+        return;
+    for (const TCarrier& carrier : carriers)
+        if (carrier.Tech == TAccessTech::NrNsa || carrier.Tech == TAccessTech::NrSa)
+            return;
+    carriers.push_back(CarrierOfCell(*radio.NrLeg, TCarrierRole::Secondary, TAccessTech::NrNsa));
+}
+
 } // namespace
 
 std::vector<TCarrier> CarriersInUse(const TRadioStatus& radio) {
     std::vector<TCarrier> carriers =
         radio.Carriers.empty() ? ServingCarriers(radio) : radio.Carriers;
-    for (TCarrier& carrier : carriers)
+    if (!radio.Carriers.empty())
+        AddMissingNrLeg(radio, carriers);
+    for (TCarrier& carrier : carriers) {
+        // What no carrier can have is no value, so that neither the line nor the sum shows
+        // it: a band below one, a bandwidth not above zero or beyond the 400 MHz of the
+        // widest NR carrier.
+        if (carrier.Band && *carrier.Band <= 0)
+            carrier.Band.reset();
+        if (carrier.BandwidthMhz && !(*carrier.BandwidthMhz > 0 && *carrier.BandwidthMhz <= 400))
+            carrier.BandwidthMhz.reset();
         if (!carrier.Band && carrier.Channel)
             carrier.Band = BandOfRadioChannel(carrier.Tech, *carrier.Channel);
+        if (const TRadioCell* cell = CellOfCarrier(radio, carrier))
+            TakeMeasurements(carrier, *cell);
+    }
     return carriers;
 }
 

@@ -114,11 +114,13 @@ bool AddNeighbour(TRadioStatus& radio, const TRadioCell& cell);
 // Adds a carrier unless the list is full; false when it was full.
 bool AddCarrier(TRadioStatus& radio, const TCarrier& carrier);
 
-// The carriers in use as the window and the records show them: those the modem reported;
-// for a modem that reports none, its serving cell as the primary carrier (the LTE anchor on
-// 5G NSA) and the NR leg of 5G NSA as a secondary one, when the cell names a band or a
-// channel. A carrier without a band gets the one its channel tells. Empty without a radio
-// technology of LTE, NR or UMTS.
+// The carriers in use as the window and the records show them: those the modem reported
+// (with the NR leg of 5G NSA added when the list leaves it out); for a modem that reports
+// none, its serving cell as the primary carrier (the LTE anchor on 5G NSA) and the NR leg of
+// 5G NSA as a secondary one, when the cell names a band or a channel. A carrier without a
+// band gets the one its channel tells, and the measurements of the cell it is (the same PCI)
+// where the list gives none; a band below one or a bandwidth beyond 0..400 MHz is no value.
+// Empty without a radio technology of LTE, NR or UMTS.
 std::vector<TCarrier> CarriersInUse(const TRadioStatus& radio);
 
 // The carriers as people write them: "LTE B20", "LTE-A B3+B7", "LTE-A B3+B7 · 5G NSA n78",

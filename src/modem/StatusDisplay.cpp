@@ -129,7 +129,10 @@ int LevelOfRscp(double dbm) {
     return LinearLevel(dbm, -120.0, -25.0);
 }
 
-int SignalLevelOf(const TModemStatus& status) {
+namespace {
+
+// The level from RSRP or RSCP where the bar takes it from them.
+std::optional<int> RadioSignalLevelOf(const TModemStatus& status) {
     const TAccessTech tech = ServingTechOf(status);
     const std::optional<double> rsrp = ServingMeasurement(status.Radio, &TRadioCell::Rsrp);
     if (rsrp && (IsLteOrNr(tech) || CsqUnknown(status)))
@@ -137,7 +140,23 @@ int SignalLevelOf(const TModemStatus& status) {
     const std::optional<double> rscp = Measured(status.Radio.Serving.Rscp);
     if (rscp && tech == TAccessTech::Umts && CsqUnknown(status))
         return LevelOfRscp(*rscp);
+    return std::nullopt;
+}
+
+} // namespace
+
+int SignalLevelOf(const TModemStatus& status) {
+    if (const std::optional<int> level = RadioSignalLevelOf(status))
+        return *level;
     return status.LevelValid ? status.Level : 0;
+}
+
+std::optional<int> MeasuredSignalLevelOf(const TModemStatus& status) {
+    if (const std::optional<int> level = RadioSignalLevelOf(status))
+        return level;
+    if (status.LevelValid && status.SignalRaw >= 0 && status.SignalRaw <= 31)
+        return status.Level;
+    return std::nullopt;
 }
 
 namespace {
@@ -418,45 +437,8 @@ std::string ServingTechnologyText(const TModemStatus& status, TAccessTech tech) 
     return std::string("5G NSA") + (nrBand == "-" ? "" : " " + nrBand) + " + LTE" + own;
 }
 
-// The cell a carrier is, when the modem also describes it as a cell: the primary carrier
-// is the serving cell, the NR carrier of EN-DC the NR leg. The same PCI, and the same
-// channel where both give one.
-const TRadioCell* CellOfCarrier(const TRadioStatus& radio, const TCarrier& carrier) {
-    const TRadioCell* cell = nullptr;
-    if (carrier.Tech == TAccessTech::NrNsa && radio.NrLeg)
-        cell = &*radio.NrLeg;
-    else if (carrier.Role == TCarrierRole::Primary)
-        cell = &radio.Serving;
-    if (!cell || !carrier.PhysicalId || cell->PhysicalId != carrier.PhysicalId)
-        return nullptr;
-    if (carrier.Channel && cell->Channel && *carrier.Channel != *cell->Channel)
-        return nullptr;
-    return cell;
-}
-
-// The carriers in use, a value no carrier can have left empty so that neither the line nor
-// the sum shows it: a band below one, a bandwidth that is not above zero or beyond the
-// 400 MHz of the widest NR carrier. A carrier listed without measurements (the short NR line
-// of AT+QCAINFO) takes those of the cell it is.
-std::vector<TCarrier> ShownCarriers(const TRadioStatus& radio) {
-    std::vector<TCarrier> carriers = CarriersInUse(radio);
-    for (TCarrier& carrier : carriers) {
-        if (carrier.Band && *carrier.Band <= 0)
-            carrier.Band.reset();
-        if (carrier.BandwidthMhz && !(*carrier.BandwidthMhz > 0 && *carrier.BandwidthMhz <= 400))
-            carrier.BandwidthMhz.reset();
-        if (const TRadioCell* cell = CellOfCarrier(radio, carrier)) {
-            carrier.Rsrp = carrier.Rsrp ? carrier.Rsrp : cell->Rsrp;
-            carrier.Rsrq = carrier.Rsrq ? carrier.Rsrq : cell->Rsrq;
-            carrier.Rssi = carrier.Rssi ? carrier.Rssi : cell->Rssi;
-            carrier.Sinr = carrier.Sinr ? carrier.Sinr : cell->Sinr;
-        }
-    }
-    return carriers;
-}
-
 std::string TechnologyText(const TModemStatus& status, TAccessTech tech) {
-    const std::vector<TCarrier> carriers = ShownCarriers(status.Radio);
+    const std::vector<TCarrier> carriers = CarriersInUse(status.Radio);
     std::string text = CarrierSummaryText(carriers);
     if (text.empty())
         return ServingTechnologyText(status, tech);
@@ -520,7 +502,7 @@ const TCarrierRowTexts& CarrierTableHeaders() {
 
 std::vector<TCarrierRowTexts> CarrierRowsOf(const TModemStatus& status) {
     std::vector<TCarrierRowTexts> rows;
-    const std::vector<TCarrier> carriers = ShownCarriers(status.Radio);
+    const std::vector<TCarrier> carriers = CarriersInUse(status.Radio);
     if (carriers.size() < 2)
         return rows;
     for (const TCarrier& carrier : carriers)

@@ -36,6 +36,9 @@ int LevelOfRscp(double dbm);
 // level (99), the RSRP; on UMTS with +CSQ at 99 the RSCP; otherwise the +CSQ level as it
 // always was, or 0 when there is none.
 int SignalLevelOf(const TModemStatus& status);
+// The same level where something measured it; nothing where the bar shows 0 for want of a
+// measurement (no RSRP or RSCP it takes, and no +CSQ level of 0..31).
+std::optional<int> MeasuredSignalLevelOf(const TModemStatus& status);
 
 // The value for the graph. A serving cell that differs from LastServingChannel shows as a
 // full-height spike (100) once and becomes the last one; otherwise SignalLevelOf. A GSM

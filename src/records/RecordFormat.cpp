@@ -119,20 +119,10 @@ TCellFields CellFields(const TCellInfo& cell) {
     return out;
 }
 
-// The level of the window's bar (SignalLevelOf). The bar takes RSRP or RSCP where the radio
-// measured them and falls back on the +CSQ level, which is no value when +CSQ said 99 ("not
-// known") or a number off its 0..31 scale, where the bar shows 0.
+// The level of the window's bar, no value where nothing measured one (the bar shows 0).
 Value ShownSignalLevel(const TModemStatus& s) {
-    // Which of them the bar took shows in a copy whose +CSQ level is one no modem gives; the
-    // copy tells +CSQ as known or unknown as the status does.
-    constexpr int kNoCsqLevel = -1;
-    TModemStatus probe = s;
-    if (!probe.LevelValid)
-        probe.LevelValid = true, probe.SignalRaw = 99;
-    probe.Level = kNoCsqLevel;
-    const bool fromCsq = SignalLevelOf(probe) == kNoCsqLevel;
-    const bool csqGiven = s.LevelValid && s.SignalRaw >= 0 && s.SignalRaw <= 31;
-    return Number(!fromCsq || csqGiven, SignalLevelOf(s));
+    const std::optional<int> level = MeasuredSignalLevelOf(s);
+    return Number(level.has_value(), level.value_or(0));
 }
 
 // Registered in any domain, +CREG's, +CEREG's (EPS) or +C5GREG's (5GS): state 1 (home) or 5

@@ -84,6 +84,8 @@ TEST(CarriersInUse, AreTheReportedOnesOrElseTheServingCellAndItsNrLeg) {
     EXPECT_EQ(derived[1].Tech, TAccessTech::NrNsa);
     EXPECT_EQ(derived[1].Sinr, 12);
 
+    radio.Tech = TAccessTech::Lte;
+    radio.NrLeg.reset();
     radio.Carriers = {Carrier(P, TAccessTech::Lte, 3), Carrier(S, TAccessTech::Lte, 7)};
     EXPECT_EQ(CarriersInUse(radio), radio.Carriers);
 
@@ -95,6 +97,56 @@ TEST(CarriersInUse, AreTheReportedOnesOrElseTheServingCellAndItsNrLeg) {
     nothingNamed.Tech = TAccessTech::Lte;
     nothingNamed.Serving.Rsrp = -90;
     EXPECT_TRUE(CarriersInUse(nothingNamed).empty()) << "no band and no channel: no carrier";
+}
+
+TEST(CarriersInUse, TakeWhatTheirCellToldAndTheNrLegTheListLeftOut) {
+    TRadioStatus radio;
+    radio.Tech = TAccessTech::NrNsa;
+    radio.Serving.Tech = TAccessTech::Lte;
+    radio.Serving.PhysicalId = 120;
+    radio.Serving.Channel = 1300;
+    radio.Serving.Rsrp = -95;
+    radio.Serving.Sinr = 14;
+    TRadioCell nr;
+    nr.Tech = TAccessTech::NrNsa;
+    nr.Band = 78;
+    nr.Channel = 627264;
+    nr.PhysicalId = 55;
+    nr.Rsrp = -88;
+    radio.NrLeg = nr;
+    TCarrier pcc = Carrier(P, TAccessTech::Lte, 3);
+    pcc.PhysicalId = 120;
+    pcc.Rsrp = -97; // the list's own value wins
+    TCarrier scc = Carrier(S, TAccessTech::Lte, 7);
+    scc.PhysicalId = 120; // the same PCI, but a secondary is not the serving cell
+    radio.Carriers = {pcc, scc};
+
+    const std::vector<TCarrier> carriers = CarriersInUse(radio);
+    ASSERT_EQ(carriers.size(), 3u) << "the NR leg the list left out";
+    EXPECT_EQ(carriers[0].Rsrp, -97);
+    EXPECT_EQ(carriers[0].Sinr, 14) << "from the serving cell";
+    EXPECT_FALSE(carriers[1].Rsrp);
+    EXPECT_EQ(carriers[2].Tech, TAccessTech::NrNsa);
+    EXPECT_EQ(carriers[2].Role, S);
+    EXPECT_EQ(carriers[2].Band, 78);
+    EXPECT_EQ(carriers[2].Rsrp, -88);
+    EXPECT_EQ(CarrierSummaryText(carriers), "LTE-A B3+B7 \xc2\xb7 5G NSA n78");
+
+    TCarrier listedLeg = Carrier(S, TAccessTech::NrNsa, 78);
+    listedLeg.PhysicalId = 56; // another NR cell than the leg: not its measurements
+    radio.Carriers = {pcc, listedLeg};
+    const std::vector<TCarrier> listed = CarriersInUse(radio);
+    ASSERT_EQ(listed.size(), 2u) << "a listed NR carrier is not added twice";
+    EXPECT_FALSE(listed[1].Rsrp);
+
+    TCarrier wrong = Carrier(P, TAccessTech::Lte, -3, 0);
+    wrong.Channel = 3100;
+    radio.Carriers = {wrong};
+    radio.Tech = TAccessTech::Lte;
+    const std::vector<TCarrier> mended = CarriersInUse(radio);
+    ASSERT_EQ(mended.size(), 1u);
+    EXPECT_EQ(mended[0].Band, 7) << "no band below one: the channel's";
+    EXPECT_FALSE(mended[0].BandwidthMhz) << "no carrier is 0 MHz wide";
 }
 
 TEST(CarriersInUse, StopAtTheirBound) {
