@@ -51,6 +51,16 @@ public:
     void LoadOperators(const std::string& settingsFolder);
     // A click on item `index` of the operator group, whose text is `itemText`.
     void rgpOperatorsClick(int index, const std::string& itemText);
+    // Asks the modem for the networks it finds (AT+COPS=?) at the end of the current cycle,
+    // in the place of an operator switch; the view hears NetworkScanStarted and, up to
+    // kNetworkScanMs later, NetworkScanEnded. A request while one is pending or under way is
+    // ignored.
+    void RequestNetworkScan();
+    // Stops waiting for the scan: the view hears NetworkScanEnded with Cancelled at once, and
+    // polling goes on once the modem has ended the aborted command.
+    void CancelNetworkScan();
+    // A scan is asked for or under way.
+    bool NetworkScanBusy() const;
 
     // The "Debug terminal" menu entry: show all traffic.
     bool DebugTraffic = false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/CommunicationComponent.h"
+#include "modem/NetworkScan.h"
 #include "modem/StatusDisplay.h"
 
 #include <string>
@@ -54,6 +55,10 @@ public:
 
     // A poll cycle ended and its status is the shown one now (a log writes it down).
     virtual void PollCycleCompleted() {}
+    // A network scan the window asked for (ModemMonitor::RequestNetworkScan) has begun, or
+    // has ended: found networks, refused, unanswered or cancelled.
+    virtual void NetworkScanStarted() {}
+    virtual void NetworkScanEnded(const TNetworkScanResult& result) { (void)result; }
     // A sentence the status bar shows for `ms` milliseconds over its panels.
     virtual void ShowStatusMessage(const std::string& text, int ms) {
         (void)text;
