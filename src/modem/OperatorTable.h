@@ -2,6 +2,7 @@
 // user's settings folder and written with defaults when missing.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,15 +26,35 @@ bool OperatorTableExists(const std::string& folder);
 // Creates the folder (and its parents) and the default table. On failure `error` says why.
 bool WriteDefaultOperatorTable(const std::string& folder, std::string& error);
 // The items of the operator group: "Auto select", then "name (code)" for each entry of the
-// section "General" in file order. Always holds "Auto select"; `error` says why the table
-// could not be read, empty when it could.
+// section "General" in file order, code and name trimmed around "=". Always holds "Auto
+// select"; `error` says in one line why the table could not be read, or names the lines that
+// were skipped (no "=", a code not of 5 or 6 digits, no name); empty when all was read.
 std::vector<std::string> LoadOperatorTable(const std::string& folder, std::string& error);
 
 // The raw "key=value" lines of one section of a sectioned text file, in file order
 // (section names compared ignoring case; ";" comment lines and blank lines left out).
 std::vector<std::string> ReadIniSection(std::string_view fileText, std::string_view section);
 
-// "name (code)" for an entry line "code=name", or empty when the line has no key.
+// A code and name of the table, both trimmed.
+struct TOperatorEntry {
+    std::string Code;
+    std::string Name;
+};
+
+// The entry of a line "code=name" (spaces around "=" allowed, as INI editors write them), or
+// nothing when the code is not 5 or 6 digits or the name is empty.
+std::optional<TOperatorEntry> OperatorEntryOf(std::string_view entry);
+
+// True for a numeric operator code: MCC and MNC, 5 or 6 digits.
+bool IsOperatorCode(std::string_view code);
+
+// "name (code)" for an entry line "code=name", or empty when OperatorEntryOf reads none.
 std::string OperatorItemOfEntry(std::string_view entry);
+
+// Adds "code=name" to the section "General" of the user's table (writing the default table
+// first when there is none). Refuses a code that is not 5 or 6 digits, an empty name, and a
+// code the table already holds; `error` then says which.
+bool AddOperatorToTable(const std::string& settingsFolder, const std::string& code,
+                        const std::string& name, std::string& error);
 
 } // namespace celdara

@@ -1,5 +1,9 @@
 #include "MonitorFixture.h"
 
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
 namespace celdara::testing {
 namespace {
 
@@ -176,6 +180,34 @@ TEST_F(MonitorTest, SwitchesToAnOperatorAndBackToAutomaticSelection) {
     EXPECT_EQ(monitor->PendingOperator(), "AUTO");
     ASSERT_TRUE(RunUntil([&] { return view.operatorsEnabled; }, 5000));
     EXPECT_EQ(modem->Count("AT+COPS=0\r"), 1);
+}
+
+TEST_F(MonitorTest, ATableWithSpacesAroundTheEqualsSignSendsTheSameCode) {
+    struct Case {
+        const char* name;
+        const char* table;
+    };
+    const Case cases[] = {
+        {"as the default table writes it", "[General]\r\n23001=T-Mobile\r\n23002=O2\r\n"},
+        {"as INI editors write it", "[General]\r\n23001 = T-Mobile\r\n23002 = O2 \r\n"},
+    };
+    const std::string folder = (std::filesystem::temp_directory_path() /
+                                ("celdara-ops-click-" + std::to_string(::getpid())))
+                                   .string();
+    monitor->EnterState(msInit);
+    ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
+    int sent = 0;
+    for (const Case& c : cases) {
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder + "/mccmnc.ini", std::ios::binary) << c.table;
+        monitor->LoadOperators(folder);
+        ASSERT_EQ(view.operatorItems.size(), 3u) << c.name;
+        EXPECT_EQ(view.operatorItems[2], "O2 (23002)") << c.name;
+        monitor->rgpOperatorsClick(2, view.operatorItems[2]);
+        ASSERT_TRUE(RunUntil([&] { return view.operatorsEnabled; }, 5000)) << c.name;
+        EXPECT_EQ(modem->Count("AT+COPS=1,2,\"23002\"\r"), ++sent) << c.name;
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(MonitorTest, ARefusedSwitchEndsAtOnceAndTheGroupIsTheUsersAgain) {

@@ -1,6 +1,7 @@
 // Random bytes, biased towards the characters the grammars care about, must never crash a
 // parser or cutter, and every result must stay inside its documented range. Run in the
 // address/undefined sanitizer build this doubles as a fuzzing pass.
+#include "modem/NetworkScan.h"
 #include "modem/RadioDialects.h"
 #include "modem/ReplyParsers.h"
 #include "util/FormatArgs.h"
@@ -111,6 +112,23 @@ TEST(RandomInputTest, ParsersKeepEveryValueInItsRange) {
                 for (int v : {c.Channel, c.Rssi, c.Dbm, c.Mcc, c.Mnc})
                     ASSERT_NE(v, -9999) << line;
             }
+        }
+    }
+}
+
+TEST(RandomInputTest, NetworkScanEntriesAreAlwaysWhole) {
+    // Random text between well-formed entries, so that the reader meets broken groups,
+    // quotes and commas on both sides of entries it must still find.
+    RandomText random(23);
+    for (int round = 0; round < kRounds / 4; ++round) {
+        std::string line = "+COPS: " + random.Next() + "(1,\"A (b)\",\"c,d\",\"26201\",7)" +
+                           random.Next() + "(" + random.Next() + ")" + random.Next();
+        const TReplyLines lines{line, random.Next(), "+COPS:" + random.Next()};
+        for (const TNetworkEntry& n : ParseNetworkScan(lines)) {
+            ASSERT_TRUE(n.State >= 0 && n.State <= 3) << line;
+            ASSERT_TRUE(n.Code.size() == 5 || n.Code.size() == 6) << line;
+            ASSERT_EQ(n.Code.find_first_not_of("0123456789"), std::string::npos) << line;
+            ASSERT_TRUE(!n.Act || (*n.Act >= 0 && *n.Act <= 13)) << line;
         }
     }
 }
