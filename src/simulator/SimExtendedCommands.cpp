@@ -150,13 +150,8 @@ TSimModem::Outcome TSimModem::ExecuteCops(const Command& cmd) {
         Info(CopsReadLine());
         return Ok();
     }
-    if (cmd.kind == Kind::Test) {
-        // A network scan takes a few seconds.
-        return Later(static_cast<std::uint32_t>(modemRng_.Range(3000, 6000)), [this] {
-            Info(CopsTestLine());
-            return Ok();
-        });
-    }
+    if (cmd.kind == Kind::Test)
+        return ScanNetworks();
     if (cmd.kind == Kind::Action)
         return Fail();
     std::vector<std::string> f = SplitArgs(cmd.args);
@@ -234,15 +229,38 @@ std::string TSimModem::CopsReadLine() const {
     return line;
 }
 
+// A scan goes through every band of every technology the module has: real modules take
+// from ten seconds to minutes (the manuals give up to 180 s). Meanwhile the modem takes no
+// command; a character aborts the scan (AbortScan).
+TSimModem::Outcome TSimModem::ScanNetworks() {
+    scanning_ = true;
+    scanStart_ = at_;
+    return Later(static_cast<std::uint32_t>(modemRng_.Range(8000, 20000)), [this] {
+        scanning_ = false;
+        Info(CopsTestLine());
+        return Ok();
+    });
+}
+
+// 27.007 7.3: "+COPS: [list of supported (<stat>,long alphanumeric <oper>,short
+// alphanumeric <oper>,numeric <oper>[,<AcT>])s][,,(list of supported <mode>s),(list of
+// supported <format>s)]". The GSM-only modem writes no <AcT>, as GSM-era modules did. The
+// foreign network is on the SIM's forbidden list (<stat> 3); 23.122 still lets the user
+// choose it by hand.
 std::string TSimModem::CopsTestLine() const {
     std::string line = "+COPS: ";
     const TSimOperator* current = network_.Registered();
+    const bool withAct = !dialect_->SiemensMonitor();
     for (const TSimOperator& op : SimOperators()) {
         if (!network_.IsVisible(op))
             continue;
-        int stat = current != nullptr && current->Code == op.Code ? 2 : 1;
-        line += Printf("(%d,\"%s\",\"%s\",\"%s\"),", stat, op.LongName.c_str(),
-                       op.ShortName.c_str(), op.Code.c_str());
+        const bool serving = current != nullptr && current->Code == op.Code;
+        const int stat = serving ? 2 : op.Code.compare(0, 3, imsi_, 0, 3) != 0 ? 3 : 1;
+        line += Printf("(%d,\"%s\",\"%s\",\"%s\"", stat, op.LongName.c_str(), op.ShortName.c_str(),
+                       op.Code.c_str());
+        if (withAct)
+            line += "," + std::to_string(serving ? SimAct(network_.Technology()) : 7);
+        line += "),";
     }
     return line + ",(0-4),(0-2)";
 }

@@ -25,7 +25,11 @@ bool ApplyErrorCommands(std::string_view value, TSimFaults& faults, std::string&
     for (;;) {
         auto comma = value.find(',');
         std::string_view command = value.substr(0, comma);
-        if (command.empty() || command.find_first_of(" \t;=?") != std::string_view::npos) {
+        // "+COPS=?" names the test form alone: the network scan, not the poll's +COPS?.
+        std::string_view name = command;
+        if (name.size() > 2 && name.substr(name.size() - 2) == "=?")
+            name.remove_suffix(2);
+        if (name.empty() || name.find_first_of(" \t;=?") != std::string_view::npos) {
             message = "fault \"error\" needs command names such as +CSQ or ^MONI";
             return false;
         }

@@ -10,7 +10,8 @@ namespace celdara {
 struct TSimFaults {
     bool Silent = false; // takes everything in and answers nothing at all
     // Commands answered "ERROR" whatever their arguments, named as written after "AT" in
-    // upper case: "+CSQ", "^MONP", "A", "E".
+    // upper case: "+CSQ", "^MONP", "A", "E". "+COPS=?" refuses only the network scan, with
+    // +CME ERROR 30 (no network service).
     std::vector<std::string> ErrorCommands;
     // Reply lines that begin with this text are left out ("+CPAS" drops "+CPAS: 0").
     std::string MissingPrefix;

@@ -16,6 +16,8 @@ constexpr std::uint64_t kStepMs = 1000;
 // flow control.
 constexpr std::size_t kMaxBacklog = 4096;
 constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
+// V.250 5.6.1: characters within 125 ms of the line's end do not abort the command.
+constexpr std::uint64_t kAbortGuardMs = 125;
 
 // The timetable of the faulty device: each phase lasts its seconds, then the next begins.
 struct FaultPhase {
@@ -63,6 +65,10 @@ std::string MakeImei(TSimRandom& rng) {
     return digits + static_cast<char>('0' + (10 - sum % 10) % 10);
 }
 
+bool Listed(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
 } // namespace
 
 TSimModem::TSimModem(const TSimModemOptions& options, Tick now)
@@ -97,6 +103,7 @@ void TSimModem::PowerUp() {
     line_.clear();
     inLine_ = sawA_ = false;
     executing_ = false;
+    scanning_ = false;
     commands_.clear();
     pending_ = nullptr;
     reply_.clear();
@@ -213,6 +220,12 @@ void TSimModem::Receive(std::string_view bytes, Tick now) {
     Advance(now);
     if (faults_.Vanished || faults_.Silent)
         return;
+    if (scanning_ && !bytes.empty()) {
+        if (at_ < scanStart_ + kAbortGuardMs)
+            return;
+        AbortScan();
+        bytes.remove_prefix(1);
+    }
     for (char c : bytes) {
         if (faults_.NoisePerMille > 0 && lineRng_.Chance(faults_.NoisePerMille))
             c = static_cast<char>(lineRng_.Range(0, 255));
@@ -302,12 +315,31 @@ void TSimModem::RunCommands() {
     while (next_ < commands_.size()) {
         const Command& cmd = commands_[next_++];
         responseOpen_ = false;
-        bool faulty = std::find(faults_.ErrorCommands.begin(), faults_.ErrorCommands.end(),
-                                cmd.name) != faults_.ErrorCommands.end();
-        if (!Handle(faulty ? Fail() : Execute(cmd)))
+        if (!Handle(FaultyCommand(cmd, faults_.ErrorCommands) ? FaultOutcome(cmd) : Execute(cmd)))
             return;
     }
     FinishLine("OK");
+}
+
+bool TSimModem::FaultyCommand(const Command& cmd, const std::vector<std::string>& names) {
+    return Listed(names, cmd.name) || (cmd.kind == Kind::Test && Listed(names, cmd.name + "=?"));
+}
+
+// A refused scan is a search that found no network: 27.007 9.2.1 error 30.
+TSimModem::Outcome TSimModem::FaultOutcome(const Command& cmd) const {
+    return cmd.name == "+COPS" && cmd.kind == Kind::Test && !Listed(faults_.ErrorCommands, "+COPS")
+               ? Fail(30)
+               : Fail();
+}
+
+// V.250 5.6.1: a character from the host aborts a command that may be aborted, and the
+// modem ends it with a result code. The manuals list +COPS among those commands without
+// naming the code for the scan; the simulated modems end it as a command that did not
+// complete, with "ERROR", which every host takes as the end of the command.
+void TSimModem::AbortScan() {
+    scanning_ = false;
+    pending_ = nullptr;
+    FinishLine("ERROR");
 }
 
 // True when the line goes on with its next command.

@@ -85,6 +85,8 @@ public:
     bool EchoOn() const { return echo_; }
     // True while a command line is being executed (for instance an operator search).
     bool Busy() const { return executing_; }
+    // True while AT+COPS=? searches for networks.
+    bool Scanning() const { return scanning_; }
     int CopsFormat() const { return copsFormat_; }
     const std::string& Imei() const { return imei_; }
     const TSimDialect& Dialect() const { return *dialect_; }
@@ -133,6 +135,9 @@ private:
     static bool ParseSRegister(const std::string& body, std::size_t& i, Command& cmd);
     static bool ParseBasic(const std::string& body, std::size_t& i, Command& cmd);
     void RunCommands();
+    static bool FaultyCommand(const Command& cmd, const std::vector<std::string>& names);
+    Outcome FaultOutcome(const Command& cmd) const;
+    void AbortScan();
     bool Handle(Outcome outcome);
     void CompleteDelayed();
     void FinishLine(const std::string& result);
@@ -147,6 +152,7 @@ private:
     Outcome ExecuteCops(const Command& cmd);
     Outcome SelectOperator(int mode, int format, const std::string& name);
     std::string CopsReadLine() const;
+    Outcome ScanNetworks();
     std::string CopsTestLine() const;
     std::string CregLine() const;
     std::string CregLocation() const;
@@ -198,6 +204,8 @@ private:
     bool sawA_ = false;
     std::string lastLine_;
     bool executing_ = false;
+    bool scanning_ = false; // AT+COPS=? under way: a character aborts it
+    std::uint64_t scanStart_ = 0;
     std::vector<Command> commands_;
     std::size_t next_ = 0;
     std::uint64_t busyUntil_ = 0;

@@ -175,6 +175,8 @@ TEST(SimFaultTest, FaultTextsAreCheckedAndDescribed) {
         {"error=", false},       {"error=+CSQ,", false},
         {"missing=", false},     {"split=1", false},
         {"loud", false},         {"", false},
+        {"error=+COPS=?", true}, {"error==?", false},
+        {"error=+COPS?", false}, {"error=+CSQ=1", false},
     };
     for (const FaultTextCase& c : cases) {
         TSimFaults f;

@@ -2,6 +2,7 @@
 // reports afterwards.
 #include "SimHarness.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace celdara::test {
@@ -10,9 +11,9 @@ namespace {
 using Lines = std::vector<std::string>;
 
 // Sends `command` and returns after how many ms its final line came, with the lines.
-std::pair<Tick, Lines> Timed(SimHarness& h, std::string_view command) {
+std::pair<Tick, Lines> Timed(SimHarness& h, std::string_view command, Tick limitMs = 20000) {
     Tick start = h.now;
-    Lines lines = h.Command(command, 20000);
+    Lines lines = h.Command(command, limitMs);
     return {h.now - start, lines};
 }
 
@@ -120,12 +121,98 @@ TEST(SimOperatorTest, ScanListsTheReachableNetworks) {
     SimHarness h;
     h.Command("ATE0\r");
     h.modem.Network().SetOutage(SimOperators()[3], 600);
-    auto [ms, lines] = Timed(h, "AT+COPS=?\r");
-    EXPECT_GE(ms, 3000u);
+    auto [ms, lines] = Timed(h, "AT+COPS=?\r", 25000);
+    EXPECT_GE(ms, 8000u);
     EXPECT_EQ(lines, (Lines{"+COPS: (2,\"T-Mobile CZ\",\"TMO CZ\",\"23001\"),"
                             "(1,\"O2 - CZ\",\"O2 CZ\",\"23002\"),"
                             "(1,\"Vodafone CZ\",\"VF CZ\",\"23003\"),,(0-4),(0-2)",
                             "OK"}));
+}
+
+TEST(SimOperatorTest, ScanTakesEightToTwentySecondsBySeed) {
+    std::vector<Tick> times;
+    for (std::uint64_t seed = 1; seed <= 8; ++seed) {
+        SimHarness h(QuietOptions(seed));
+        h.Command("ATE0\r");
+        auto [ms, lines] = Timed(h, "AT+COPS=?\r", 25000);
+        ASSERT_FALSE(lines.empty()) << seed;
+        EXPECT_EQ(lines.back(), "OK") << seed;
+        EXPECT_GE(ms, 8000u) << seed;
+        EXPECT_LE(ms, 20100u) << seed;
+        times.push_back(ms);
+    }
+    EXPECT_NE(*std::min_element(times.begin(), times.end()),
+              *std::max_element(times.begin(), times.end()));
+}
+
+TEST(SimOperatorTest, ScanOfEveryDialectIsLaidOutAs27007WithTheForbiddenNetwork) {
+    // The gsm modem answers without <AcT>; the others give each network's technology, the
+    // current network's the one it is served on (LTE at the start of the timetable).
+    struct Case {
+        const char* dialect;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"gsm",
+         "+COPS: (2,\"T-Mobile CZ\",\"TMO CZ\",\"23001\"),(1,\"O2 - CZ\",\"O2 CZ\",\"23002\"),"
+         "(1,\"Vodafone CZ\",\"VF CZ\",\"23003\"),(3,\"Telekom.de\",\"TDG\",\"26201\"),,"
+         "(0-4),(0-2)"},
+        {"quectel",
+         "+COPS: (2,\"T-Mobile CZ\",\"TMO CZ\",\"23001\",7),(1,\"O2 - CZ\",\"O2 CZ\",\"23002\",7),"
+         "(1,\"Vodafone CZ\",\"VF CZ\",\"23003\",7),(3,\"Telekom.de\",\"TDG\",\"26201\",7),,"
+         "(0-4),(0-2)"},
+    };
+    for (const Case& c : cases) {
+        TSimModemOptions o = QuietOptions();
+        o.Dialect = c.dialect;
+        SimHarness h(o);
+        h.Command("ATE0\r");
+        EXPECT_EQ(h.Command("AT+COPS=?\r", 25000), (Lines{c.line, "OK"})) << c.dialect;
+    }
+}
+
+TEST(SimOperatorTest, ACharacterAbortsTheScanAndTheRestOfItsLineIsLost) {
+    SimHarness h;
+    h.Command("ATE0\r");
+    h.Send("AT+COPS=?\r");
+    h.Run(100, 1);
+    h.Send("\r"); // within V.250's 125 ms: ignored
+    h.Run(3000);
+    EXPECT_TRUE(h.modem.Scanning());
+    EXPECT_TRUE(h.TakeLines().empty()) << "nothing while the modem scans";
+    h.Send("AT+CSQ\r");
+    h.Run(200);
+    EXPECT_EQ(h.TakeLines(), Lines{"ERROR"}) << "the A aborts, the rest is no command";
+    EXPECT_FALSE(h.modem.Scanning());
+    EXPECT_FALSE(h.modem.Busy());
+    h.Run(20000);
+    EXPECT_TRUE(h.TakeLines().empty()) << "no late list";
+    EXPECT_EQ(h.Command("AT+CPAS\r"), (Lines{"+CPAS: 0", "OK"}));
+}
+
+TEST(SimOperatorTest, AScanRefusedByTheFaultSaysNoNetworkService) {
+    struct Case {
+        const char* name;
+        const char* fault;
+        const char* setup;
+        Lines reply;
+    };
+    const Case cases[] = {
+        {"numeric", "error=+COPS=?", "ATE0+CMEE=1\r", {"+CME ERROR: 30"}},
+        {"verbose", "error=+COPS=?", "ATE0+CMEE=2\r", {"+CME ERROR: no network service"}},
+        {"without +CMEE", "error=+COPS=?", "ATE0\r", {"ERROR"}},
+        {"every +COPS refused", "error=+COPS", "ATE0+CMEE=1\r", {"ERROR"}},
+    };
+    for (const Case& c : cases) {
+        TSimModemOptions o = QuietOptions();
+        std::string message;
+        ASSERT_TRUE(ApplySimFault(c.fault, o.Faults, message)) << message;
+        SimHarness h(o);
+        h.Command(c.setup);
+        EXPECT_EQ(h.Command("AT+COPS=?\r"), c.reply) << c.name;
+        const bool pollAnswered = h.Command("AT+COPS?\r").back() == "OK";
+        EXPECT_EQ(pollAnswered, std::string(c.fault) == "error=+COPS=?") << c.name;
+    }
 }
 
 TEST(SimOperatorTest, DeregisterLeavesTheNetwork) {
