@@ -19,6 +19,12 @@ std::string TablePath(const std::string& folder) {
     return folder + "/" + kOperatorTableFile;
 }
 
+// "Cannot read the operator table "<path>": <reason>." and its "write" twin.
+std::string TableError(const char* verb, const std::string& path, std::error_code ec) {
+    return std::string("Cannot ") + verb + " the operator table \"" + path +
+           "\": " + SystemErrorText(ec.value()) + ".";
+}
+
 bool CreateFolder(const std::string& folder, std::string& error) {
     std::error_code ec;
     fs::create_directories(folder, ec);
@@ -35,8 +41,8 @@ struct TIniLine {
     std::string Text;
 };
 
-// Walks the lines of a sectioned text file; `visit(number, line, begin, end)` gets each
-// trimmed line with the byte offsets of its untrimmed span.
+// Walks the lines of a sectioned text file; `visit(number, line, end)` gets each trimmed
+// line with the offset just past its line end.
 template <typename Visit>
 void ForEachLine(std::string_view fileText, Visit visit) {
     std::size_t begin = fileText.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
@@ -49,7 +55,7 @@ void ForEachLine(std::string_view fileText, Visit visit) {
         else
             end += fileText.substr(end, 2) == "\r\n" ? 2 : 1;
         ++number;
-        visit(number, Trim(fileText.substr(begin, end - begin)), begin, end);
+        visit(number, Trim(fileText.substr(begin, end - begin)), end);
         begin = end;
     }
 }
@@ -65,7 +71,7 @@ std::optional<std::string_view> SectionName(std::string_view line) {
 std::vector<TIniLine> IniSectionLines(std::string_view fileText, std::string_view section) {
     std::vector<TIniLine> lines;
     bool inSection = false;
-    ForEachLine(fileText, [&](std::size_t number, std::string_view line, std::size_t, std::size_t) {
+    ForEachLine(fileText, [&](std::size_t number, std::string_view line, std::size_t) {
         if (line.empty() || line.front() == ';')
             return;
         if (const std::optional<std::string_view> name = SectionName(line))
@@ -81,7 +87,7 @@ std::vector<TIniLine> IniSectionLines(std::string_view fileText, std::string_vie
 void InsertIntoGeneral(std::string& text, const std::string& entry) {
     std::optional<std::size_t> at;
     bool inSection = false;
-    ForEachLine(text, [&](std::size_t, std::string_view line, std::size_t, std::size_t end) {
+    ForEachLine(text, [&](std::size_t, std::string_view line, std::size_t end) {
         if (const std::optional<std::string_view> name = SectionName(line)) {
             inSection = !at && EqualIgnoringCase(*name, "General");
             if (inSection)
@@ -117,8 +123,7 @@ bool WriteDefaultOperatorTable(const std::string& folder, std::string& error) {
         return false;
     const std::string path = TablePath(folder);
     if (const std::error_code ec = WriteTableFile(path, kDefaultOperatorTable)) {
-        error = "Cannot write the operator table \"" + path + "\": " + SystemErrorText(ec.value()) +
-                ".";
+        error = TableError("write", path, ec);
         return false;
     }
     return true;
@@ -160,8 +165,7 @@ std::vector<std::string> LoadOperatorTable(const std::string& folder, std::strin
     const std::string path = TablePath(folder);
     std::string text;
     if (const std::error_code ec = ReadTableFile(path, text)) {
-        error =
-            "Cannot read the operator table \"" + path + "\": " + SystemErrorText(ec.value()) + ".";
+        error = TableError("read", path, ec);
         return items;
     }
     std::string skipped;
@@ -197,8 +201,7 @@ bool AddOperatorToTable(const std::string& settingsFolder, const std::string& co
     const std::string path = TablePath(settingsFolder);
     std::string text;
     if (const std::error_code ec = ReadTableFile(path, text)) {
-        error =
-            "Cannot read the operator table \"" + path + "\": " + SystemErrorText(ec.value()) + ".";
+        error = TableError("read", path, ec);
         return false;
     }
     for (const TIniLine& line : IniSectionLines(text, "General")) {
@@ -211,8 +214,7 @@ bool AddOperatorToTable(const std::string& settingsFolder, const std::string& co
     }
     InsertIntoGeneral(text, std::string(trimmedCode) + "=" + std::string(trimmedName));
     if (const std::error_code ec = WriteTableFile(path, text)) {
-        error = "Cannot write the operator table \"" + path + "\": " + SystemErrorText(ec.value()) +
-                ".";
+        error = TableError("write", path, ec);
         return false;
     }
     return true;
