@@ -1,6 +1,8 @@
-// The radio queries of 3GPP TS 27.007 that every modem may answer: +CESQ, +CEREG, +C5GREG.
+// The radio queries of 3GPP TS 27.007 that every modem may answer: +CESQ, +CEREG, +CGREG,
+// +C5GREG.
 #include "modem/DialectFields.h"
 #include "modem/RadioDialects.h"
+#include "modem/Registration.h"
 
 namespace celdara {
 
@@ -44,10 +46,6 @@ std::optional<double> SsRsrpDbm(std::optional<int> n) {
 std::optional<double> SsSinrDb(std::optional<int> n) {
     return Stepped(n, 127, -23.5, 0.5);
 }
-// <stat> 0..5 as +CREG, -1 for any other number.
-int RegState(int stat) {
-    return stat >= 0 && stat <= 5 ? stat : -1;
-}
 // -------------------------------------------------------------------------------------------
 
 // The technology CESQ's values point at when nobody named one.
@@ -82,52 +80,16 @@ void StoreCesqNr(const TFields& f, const TRadioCell& read, TRadioStatus& radio,
     SetIf(target->Sinr, nr.Sinr);
 }
 
-// +CEREG / +C5GREG: the answer to the read command, "<n>,<stat>[,<tac>,<ci>[,<AcT>...]]";
-// an unsolicited "<stat>[,...]" in between (its second field quoted or missing) is skipped.
-TFields RegistrationFields(const TReplyLines& lines, std::string_view prefix) {
+// The answer to the read command of `domain`, the first line of that domain in its read
+// form; the unsolicited lines of any domain that came in between are skipped.
+void ParseRegistrationReply(const TReplyLines& lines, TModemStatus& status, TRegDomain domain) {
     for (const std::string& line : lines) {
-        std::string_view rest;
-        if (!HasPrefix(line, prefix, rest))
-            continue;
-        TFields f = SplitFields(rest);
-        if (f.size() >= 2 && !f[1].Quoted && IntOf(f[1].Text))
-            return f;
+        const std::optional<TRegistration> registration = ParseRegistrationLine(line);
+        if (registration && registration->Domain == domain && !registration->Unsolicited) {
+            ApplyRegistration(*registration, status);
+            return;
+        }
     }
-    return {};
-}
-
-// The location and technology of a registered modem, where nothing finer told them yet.
-void StoreRegistration(const TFields& f, TModemStatus& status, bool nr) {
-    TRadioStatus& radio = status.Radio;
-    const std::optional<int> act = IntAt(f, 4);
-    const TAccessTech tech = act ? AccessTechOfAct(*act) : TAccessTech::Unknown;
-    if (tech != TAccessTech::Unknown && radio.Tech == TAccessTech::Unknown) {
-        radio.Tech = tech;
-        radio.Act = act;
-    }
-    TRadioCell& cell = radio.Serving;
-    if (cell.Tech == TAccessTech::Unknown && tech != TAccessTech::Unknown)
-        cell.Tech = tech == TAccessTech::NrNsa ? TAccessTech::Lte : tech;
-    const bool fits = nr ? cell.Tech == TAccessTech::Unknown || cell.Tech == TAccessTech::NrSa
-                         : cell.Tech != TAccessTech::Gsm && cell.Tech != TAccessTech::Umts &&
-                               cell.Tech != TAccessTech::NrSa;
-    if (!fits)
-        return;
-    if (!cell.AreaCode)
-        SetIf(cell.AreaCode, AreaCodeAt(f, 2));
-    if (!cell.CellId)
-        SetIf(cell.CellId, HexAt(f, 3));
-}
-
-void ParseRegistrationReply(const TReplyLines& lines, TModemStatus& status, std::string_view prefix,
-                            bool nr) {
-    const TFields f = RegistrationFields(lines, prefix);
-    if (f.empty())
-        return;
-    const int state = RegState(*IntOf(f[1].Text));
-    (nr ? status.Radio.NrRegState : status.Radio.EpsRegState) = state;
-    if (state == 1 || state == 5)
-        StoreRegistration(f, status, nr);
 }
 
 } // namespace
@@ -164,18 +126,23 @@ void ParseCesq(const TReplyLines& lines, TModemStatus& status) {
         StoreCesqNr(f, read, radio, status);
 }
 
+void ParseCgreg(const TReplyLines& lines, TModemStatus& status) {
+    ParseRegistrationReply(lines, status, TRegDomain::Ps);
+}
+
 void ParseCereg(const TReplyLines& lines, TModemStatus& status) {
-    ParseRegistrationReply(lines, status, "+CEREG:", false);
+    ParseRegistrationReply(lines, status, TRegDomain::Eps);
 }
 
 void ParseC5greg(const TReplyLines& lines, TModemStatus& status) {
-    ParseRegistrationReply(lines, status, "+C5GREG:", true);
+    ParseRegistrationReply(lines, status, TRegDomain::Fgs);
 }
 
 std::vector<TRadioQuery> StandardRadioQueries() {
     return {
         {"AT+CESQ\r", ParseCesq},
         {"AT+CEREG?\r", ParseCereg},
+        {"AT+CGREG?\r", ParseCgreg},
         {"AT+C5GREG?\r", ParseC5greg},
     };
 }

@@ -36,7 +36,7 @@ struct TModemStatus {
     // 99 for "not known"), valid with Level and BitErrors: exports show what was measured.
     std::int32_t SignalRaw = 99;
     std::int32_t BitErrorsRaw = 99;
-    std::int32_t RegState = 0; // 0..5, or -1 for a value outside that range
+    std::int32_t RegState = 0; // +CREG <stat> 0..11 (27.007 7.2), or -1 for any other value
     bool RegStateValid = false;
     std::int32_t Activity = 0; // 0, 3 or 4, or -1 for any other value
     bool ActivityValid = false;

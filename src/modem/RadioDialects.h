@@ -14,6 +14,7 @@ namespace celdara {
 // 27.007 (Dialect3gpp.cpp)
 void ParseCesq(const TReplyLines& lines, TModemStatus& status);
 void ParseCereg(const TReplyLines& lines, TModemStatus& status);
+void ParseCgreg(const TReplyLines& lines, TModemStatus& status);
 void ParseC5greg(const TReplyLines& lines, TModemStatus& status);
 std::vector<TRadioQuery> StandardRadioQueries();
 

@@ -100,8 +100,9 @@ struct TRadioStatus {
     // most kMaxCarriers. Empty for a modem that does not tell them: see CarriersInUse.
     std::vector<TCarrier> Carriers;
 
-    // The <stat> of +CEREG (EPS) and +C5GREG (5GS), 27.007 10.1.22 / 10.1.23: 0..5 as +CREG,
-    // -1 for a value outside that range.
+    // The <stat> of +CGREG (GPRS), +CEREG (EPS) and +C5GREG (5GS), 27.007 10.1.19 / 10.1.22 /
+    // 10.1.23: 0..11 as +CREG, -1 for a value outside that range.
+    std::optional<int> PsRegState;
     std::optional<int> EpsRegState;
     std::optional<int> NrRegState;
 

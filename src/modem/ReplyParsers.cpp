@@ -1,5 +1,6 @@
 #include "modem/ReplyParsers.h"
 
+#include "modem/Registration.h"
 #include "util/TextConvert.h"
 #include "util/TextCut.h"
 
@@ -142,15 +143,9 @@ void ParseOperator(std::string_view reply, TModemStatus& status) {
 }
 
 void ParseRegistration(std::string_view reply, TModemStatus& status) {
-    const auto [line, a, b] = SplitReply(reply);
-    if (a == npos || b == npos)
-        return;
-    // A modem set to report its location (+CREG=2) adds ",<lac>,<ci>" behind the state;
-    // the state is the field up to the next comma.
-    std::size_t end = line.find(',', b + 1);
-    int state = NumberBetween(line, b, end == npos ? line.size() : end, -1);
-    status.RegState = state >= 0 && state <= 5 ? state : -1;
-    status.RegStateValid = true;
+    const std::optional<TRegistration> registration = ParseRegistrationLine(reply);
+    if (registration && registration->Domain == TRegDomain::Cs && !registration->Unsolicited)
+        ApplyRegistration(*registration, status);
 }
 
 void ParsePhoneActivity(std::string_view reply, TModemStatus& status) {

@@ -1,5 +1,7 @@
 #include "modem/StatusDisplay.h"
 
+#include "modem/Registration.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -98,6 +100,18 @@ const char* RegistrationStateText(int state) {
         return "registration state unknown";
     case 5:
         return "registered, roaming";
+    case 6:
+        return "registered for SMS only, home network";
+    case 7:
+        return "registered for SMS only, roaming";
+    case 8:
+        return "attached for emergency bearer services only";
+    case 9:
+        return "registered for CSFB not preferred, home network";
+    case 10:
+        return "registered for CSFB not preferred, roaming";
+    case 11:
+        return "attached for RLOS only";
     default:
         return "";
     }
@@ -196,21 +210,24 @@ TGraphSample GraphSampleOf(const TModemStatus& status, int& LastServingChannel) 
 
 namespace {
 
-bool Registered(int state) {
-    return state == 1 || state == 5;
-}
-
 // An LTE or 5G modem is often registered for data alone while +CREG, the circuit-switched
-// domain, says it is not: a registration in any domain counts.
+// domain, says it is not: a registration in any domain counts, then an attachment for
+// emergency or RLOS only, then what +CREG says.
 int RegistrationOf(const TModemStatus& status) {
-    if (status.RegStateValid && Registered(status.RegState))
-        return status.RegState;
-    for (const std::optional<int>& other : {status.Radio.EpsRegState, status.Radio.NrRegState})
-        if (other && Registered(*other))
-            return *other;
-    if (status.RegStateValid)
-        return status.RegState;
-    return status.Radio.EpsRegState.value_or(status.Radio.NrRegState.value_or(kStateUnknown));
+    const std::optional<int> states[] = {
+        status.RegStateValid ? std::optional<int>(status.RegState) : std::nullopt,
+        status.Radio.PsRegState,
+        status.Radio.EpsRegState,
+        status.Radio.NrRegState,
+    };
+    for (bool (*counts)(int) : {IsRegisteredState, IsEmergencyOnlyState})
+        for (const std::optional<int>& state : states)
+            if (state && counts(*state))
+                return *state;
+    for (const std::optional<int>& state : states)
+        if (state)
+            return *state;
+    return kStateUnknown;
 }
 
 } // namespace

@@ -57,11 +57,14 @@ struct TGraphSample {
 };
 TGraphSample GraphSampleOf(const TModemStatus& status, int& LastServingChannel);
 
-// The +CREG state 0..5 in words ("registered, home network"); empty for any other value.
+// The <stat> 0..11 of +CREG and its kind in words ("registered, home network", 27.007 7.2);
+// empty for any other value.
 const char* RegistrationStateText(int state);
 
 // "<name> (<code>), <registration>", with "?" for an unknown name. The registration is
-// +CREG's, unless +CEREG or +C5GREG tell of one where +CREG does not.
+// +CREG's, unless +CGREG, +CEREG or +C5GREG tell of one (registered, home or roaming, SMS
+// only and CSFB not preferred included) where +CREG does not; an attachment for emergency
+// bearer services or RLOS only comes next.
 std::string OperatorPanelText(const TModemStatus& status);
 
 // The six texts of a grid row; "-" in every column for an invalid cell.

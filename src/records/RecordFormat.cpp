@@ -1,5 +1,6 @@
 #include "records/RecordFormat.h"
 
+#include "modem/Registration.h"
 #include "modem/StatusDisplay.h"
 #include "records/RecordFields.h"
 
@@ -125,17 +126,20 @@ Value ShownSignalLevel(const TModemStatus& s) {
     return Number(level.has_value(), level.value_or(0));
 }
 
-// Registered in any domain, +CREG's, +CEREG's (EPS) or +C5GREG's (5GS): state 1 (home) or 5
-// (roaming). No value when none of them told a state of 0..5.
+// Registered in any domain, +CREG's, +CGREG's (GPRS), +CEREG's (EPS) or +C5GREG's (5GS):
+// home or roaming, for SMS only or CSFB not preferred too (IsRegisteredState); attached for
+// emergency bearer services or RLOS only is not registered. No value when none of them told
+// a state of 0..11.
 Value RegisteredValue(const TModemStatus& s) {
     const std::optional<int> states[] = {
         s.RegStateValid ? std::optional<int>(s.RegState) : std::nullopt,
+        s.Radio.PsRegState,
         s.Radio.EpsRegState,
         s.Radio.NrRegState,
     };
     bool told = false;
     for (const std::optional<int>& state : states) {
-        if (state && (*state == 1 || *state == 5))
+        if (state && IsRegisteredState(*state))
             return "true";
         told = told || (state && *state >= 0);
     }

@@ -107,41 +107,45 @@ std::vector<std::string> Cycle(TRadioQueryPlan& plan, TAtExchange& exchange,
 TEST_F(AtExchangeTest, TheRadioQueriesAreLearntAsTheModemAnswersThem) {
     TRadioQueryPlan plan;
     plan.Learn("SIEMENS", "MC35i"); // the standard queries only
-    const std::vector<std::string> standard = {"AT+CESQ\r", "AT+CEREG?\r", "AT+C5GREG?\r"};
+    const std::vector<std::string> standard = {"AT+CESQ\r", "AT+CEREG?\r", "AT+CGREG?\r",
+                                               "AT+C5GREG?\r"};
     std::vector<std::string> said;
     auto refuse5g = [](const std::string& c) { return c == "AT+C5GREG?\r" ? "ERROR" : "OK"; };
 
     EXPECT_EQ(Cycle(plan, exchange, refuse5g, &said), standard) << "first: one by one";
     EXPECT_EQ(said, std::vector<std::string>{
                         "  AT+C5GREG? refused (ERROR): not asked again on this connection."});
-    EXPECT_EQ(Cycle(plan, exchange, refuse5g), std::vector<std::string>{"AT+CESQ;+CEREG?\r"})
+    EXPECT_EQ(Cycle(plan, exchange, refuse5g),
+              std::vector<std::string>{"AT+CESQ;+CEREG?;+CGREG?\r"})
         << "then the answered ones on one line, the refused one no more";
-    EXPECT_EQ(plan.Commands(), (std::vector<std::string>{"AT+CESQ", "AT+CEREG?"}));
+    EXPECT_EQ(plan.Commands(), (std::vector<std::string>{"AT+CESQ", "AT+CEREG?", "AT+CGREG?"}));
 
     said.clear();
     auto refuseJoined = [](const std::string& c) {
         return c.find(';') != std::string::npos ? "+CME ERROR: 3" : "OK";
     };
     EXPECT_EQ(Cycle(plan, exchange, refuseJoined, &said),
-              (std::vector<std::string>{"AT+CESQ;+CEREG?\r", "AT+CESQ\r", "AT+CEREG?\r"}))
+              (std::vector<std::string>{"AT+CESQ;+CEREG?;+CGREG?\r", "AT+CESQ\r", "AT+CEREG?\r",
+                                        "AT+CGREG?\r"}))
         << "a refused line is asked one by one in the same cycle";
     ASSERT_EQ(said.size(), 1u);
     EXPECT_NE(said[0].find("refused (+CME ERROR: 3)"), std::string::npos) << said[0];
     EXPECT_EQ(Cycle(plan, exchange, refuseJoined),
-              (std::vector<std::string>{"AT+CESQ\r", "AT+CEREG?\r"}))
+              (std::vector<std::string>{"AT+CESQ\r", "AT+CEREG?\r", "AT+CGREG?\r"}))
         << "and one by one for the rest of the connection";
 
     auto silentCesq = [](const std::string& c) { return c == "AT+CESQ\r" ? "" : "OK"; };
     for (int i = 1; i < kRadioQueryMisses; ++i)
-        EXPECT_EQ(Cycle(plan, exchange, silentCesq).size(), 2u) << "silence " << i;
+        EXPECT_EQ(Cycle(plan, exchange, silentCesq).size(), 3u) << "silence " << i;
     said.clear();
     Cycle(plan, exchange, silentCesq, &said);
     EXPECT_EQ(said, std::vector<std::string>{"  AT+CESQ unanswered 3 times: not asked again on "
                                              "this connection."});
-    EXPECT_EQ(Cycle(plan, exchange, silentCesq), std::vector<std::string>{"AT+CEREG?\r"});
+    EXPECT_EQ(Cycle(plan, exchange, silentCesq),
+              (std::vector<std::string>{"AT+CEREG?\r", "AT+CGREG?\r"}));
 
     plan.Learn("SIEMENS", "MC35i");
-    EXPECT_EQ(Cycle(plan, exchange, refuse5g).size(), 3u) << "a new connection learns again";
+    EXPECT_EQ(Cycle(plan, exchange, refuse5g).size(), 4u) << "a new connection learns again";
 }
 
 } // namespace

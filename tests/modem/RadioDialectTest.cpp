@@ -173,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCereg,
                     {"+CEREG: 2,2,\"A5B1\",\"01A2D101\",7"},
                     "? | ? | eps=2"},
-        DialectCase{"cereg_state_out_of_range", ParseCereg, {"+CEREG: 0,9"}, "? | ? | eps=-1"},
+        DialectCase{"cereg_state_out_of_range", ParseCereg, {"+CEREG: 0,12"}, "? | ? | eps=-1"},
         DialectCase{"cereg_unsolicited_line_before_the_reply",
                     ParseCereg,
                     {"+CEREG: 5,\"FFFF\",\"0FFFFFFF\",7", "+CEREG: 2,5,\"00C1\",\"00000101\",7"},
@@ -641,7 +641,8 @@ TEST(RadioSimcomQuirks, EveryModelRowTellsTenthsFromWholeUnits) {
 
 // ---- The queries by +CGMI / +CGMM ---------------------------------------------------------
 TEST(RadioQueriesTest, TheStandardOnesFirstThenTheVendors) {
-    const std::vector<std::string> standard = {"AT+CESQ\r", "AT+CEREG?\r", "AT+C5GREG?\r"};
+    const std::vector<std::string> standard = {"AT+CESQ\r", "AT+CEREG?\r", "AT+CGREG?\r",
+                                               "AT+C5GREG?\r"};
     auto with = [&](std::vector<std::string> vendor) {
         std::vector<std::string> all = standard;
         all.insert(all.end(), vendor.begin(), vendor.end());
@@ -679,14 +680,15 @@ TEST(RadioQueriesTest, TheStandardOnesFirstThenTheVendors) {
 TEST(RadioQueriesTest, TheBoundParsersKeepTheModelsQuirks) {
     const TReplyLines reply = {kQuectelLteLine};
     TModemStatus fifths;
-    RadioQueriesFor("Quectel", "EG25")[3].Parse(reply, fifths);
+    // The vendor's first query behind the four standard ones.
+    RadioQueriesFor("Quectel", "EG25")[4].Parse(reply, fifths);
     TModemStatus decibels;
-    RadioQueriesFor("Quectel", "RM500Q-GL")[3].Parse(reply, decibels);
+    RadioQueriesFor("Quectel", "RM500Q-GL")[4].Parse(reply, decibels);
     EXPECT_EQ(fifths.Radio.Serving.Sinr, 8);
     EXPECT_EQ(decibels.Radio.Serving.Sinr, 140);
 
     TModemStatus whole;
-    RadioQueriesFor("SIMCOM INCORPORATED", "SIM7000G")[3].Parse({kSimcomLteLine}, whole);
+    RadioQueriesFor("SIMCOM INCORPORATED", "SIM7000G")[4].Parse({kSimcomLteLine}, whole);
     EXPECT_EQ(whole.Radio.Serving.Rsrp, -950);
 }
 

@@ -25,7 +25,7 @@ protected:
         modem->replies["AT+QENG=\"servingcell\"\r"] =
             "\r\n+QENG: \"servingcell\",\"NOCONN\",\"LTE\",\"FDD\",262,01,1A2D101,123,6300,20,3,"
             "3,A5B1,-95,-11,-65,180,10,-32768,47\r\n\r\nOK\r\n";
-        // Neither AT+C5GREG? nor the neighbour listing: this firmware refuses both.
+        // Neither AT+CGREG?, AT+C5GREG? nor the neighbour listing: this firmware refuses them.
         modem->replies["AT+QENG=\"neighbourcell\"\r"] = "\r\n+CME ERROR: 4\r\n";
     }
 
@@ -68,7 +68,8 @@ TEST_F(RadioPollTest, RefusedCommandsAreAskedOnceAndTheOthersEveryCycle) {
     ASSERT_TRUE(RunUntil([&] { return monitor->CompletedCycles() >= 1; }, 5000));
     EXPECT_TRUE(monitor->CellMonitorRefused());
     EXPECT_EQ(view.CountLines("< \x20 The modem has no AT^MONI cell listing; its radio is asked "
-                              "with AT+CESQ, AT+CEREG?, AT+C5GREG?, AT+QENG=\"servingcell\", "
+                              "with AT+CESQ, AT+CEREG?, AT+CGREG?, AT+C5GREG?, "
+                              "AT+QENG=\"servingcell\", "
                               "AT+QENG=\"neighbourcell\", AT+QCAINFO."),
               1);
     EXPECT_EQ(view.CountLines("< \x20 AT+QENG=\"neighbourcell\" refused (+CME ERROR: 4): not "
@@ -94,6 +95,7 @@ TEST_F(RadioPollTest, RefusedCommandsAreAskedOnceAndTheOthersEveryCycle) {
     EXPECT_EQ(SentSince(from), expected);
     EXPECT_EQ(modem->Count("AT^MONI\r"), 1);
     EXPECT_EQ(modem->Count("AT^MONP\r"), 1);
+    EXPECT_EQ(modem->Count("AT+CGREG?\r"), 1);
     EXPECT_EQ(modem->Count("AT+C5GREG?\r"), 1);
     EXPECT_EQ(monitor->RadioCommands(),
               (std::vector<std::string>{"AT+CESQ", "AT+CEREG?", "AT+QENG=\"servingcell\""}));

@@ -3,6 +3,7 @@
 // address/undefined sanitizer build this doubles as a fuzzing pass.
 #include "modem/NetworkScan.h"
 #include "modem/RadioDialects.h"
+#include "modem/Registration.h"
 #include "modem/ReplyParsers.h"
 #include "util/FormatArgs.h"
 #include "util/HexText.h"
@@ -103,7 +104,7 @@ TEST(RandomInputTest, ParsersKeepEveryValueInItsRange) {
 
         ASSERT_TRUE(!s.LevelValid || (s.Level >= 0 && s.Level <= 96)) << line;
         ASSERT_TRUE(!s.BitErrorsValid || (s.BitErrors >= 0 && s.BitErrors <= 7)) << line;
-        ASSERT_TRUE(!s.RegStateValid || (s.RegState >= -1 && s.RegState <= 5)) << line;
+        ASSERT_TRUE(!s.RegStateValid || (s.RegState >= -1 && s.RegState <= 11)) << line;
         ASSERT_TRUE(!s.ActivityValid || s.Activity == -1 || s.Activity == 0 || s.Activity == 3 ||
                     s.Activity == 4)
             << line;
@@ -133,6 +134,43 @@ TEST(RandomInputTest, NetworkScanEntriesAreAlwaysWhole) {
     }
 }
 
+// Registration lines of random fields, most of them of the kinds the forms hold, so that
+// lines fit a form often and miss one by a field as often.
+TEST(RandomInputTest, RegistrationLinesKeepEveryValueInItsForm) {
+    RandomText random(24);
+    static const char* prefixes[] = {"+CREG:", "+CGREG:", "+CEREG:", "+C5GREG:"};
+    static const char* fields[] = {"0",          "1",
+                                   "5",          "10",
+                                   "12",         "007",
+                                   "\"CE00\"",   "CE00",
+                                   "0001",       "\"1A2D1011F\"",
+                                   "FFFFFFFFF",  "\"FFFFFFFF\"",
+                                   "",           " 7 ",
+                                   "\"7\"",      "-1",
+                                   "99999999999"};
+    constexpr std::size_t kFields = sizeof fields / sizeof fields[0];
+    const std::int64_t maxCell[] = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFF, 0xFFFFFFFFF};
+    const int maxArea[] = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFFFF};
+    std::mt19937 pick(25);
+    for (int round = 0; round < kRounds; ++round) {
+        const std::size_t domain = pick() % 4;
+        std::string line = prefixes[domain];
+        for (std::size_t i = 0, count = pick() % 12; i < count; ++i)
+            line += (i ? "," : " ") +
+                    std::string(pick() % 8 ? fields[pick() % kFields] : random.Next());
+        const std::optional<TRegistration> r = ParseRegistrationLine(line);
+        if (!r)
+            continue;
+        ASSERT_EQ(static_cast<std::size_t>(r->Domain), domain) << line;
+        ASSERT_EQ(r->Unsolicited, !r->Mode.has_value()) << line;
+        ASSERT_TRUE(!r->Mode || (*r->Mode >= 0 && *r->Mode <= 5)) << line;
+        ASSERT_TRUE(r->State >= -1 && r->State <= 11) << line;
+        ASSERT_TRUE(!r->AreaCode || (*r->AreaCode >= 0 && *r->AreaCode <= maxArea[domain])) << line;
+        ASSERT_TRUE(!r->CellId || (*r->CellId >= 0 && *r->CellId <= maxCell[domain])) << line;
+        ASSERT_TRUE(!r->Act || (*r->Act >= 0 && *r->Act <= 16)) << line;
+    }
+}
+
 // Every measurement finite and of a size a radio can have, every identity not negative.
 void ExpectSaneCell(const TRadioCell& c, const std::string& input) {
     for (const std::optional<double>& v : {c.Rssi, c.Rscp, c.EcIo, c.Rsrp, c.Rsrq, c.Sinr})
@@ -148,6 +186,7 @@ TEST(RandomInputTest, RadioDialectParsersKeepEveryValueInItsRange) {
     static const char* prefixes[] = {
         "+CESQ: ",
         "+CEREG: 2,",
+        "+CGREG: 2,1,",
         "+C5GREG: 2,1,",
         "+QENG: \"servingcell\",\"NOCONN\",\"LTE\",",
         "+QENG: \"servingcell\",\"NOCONN\",\"NR5G-SA\",",
@@ -220,8 +259,8 @@ TEST(RandomInputTest, RadioDialectParsersKeepEveryValueInItsRange) {
             q.Parse(lines, s);
         const TRadioStatus& r = s.Radio;
         ASSERT_LE(r.Neighbours.size(), kMaxRadioNeighbours) << input;
-        ASSERT_TRUE(!r.EpsRegState || (*r.EpsRegState >= -1 && *r.EpsRegState <= 5)) << input;
-        ASSERT_TRUE(!r.NrRegState || (*r.NrRegState >= -1 && *r.NrRegState <= 5)) << input;
+        for (const std::optional<int>& state : {r.PsRegState, r.EpsRegState, r.NrRegState})
+            ASSERT_TRUE(!state || (*state >= -1 && *state <= 11)) << input;
         ExpectSaneCell(r.Serving, input);
         if (r.NrLeg)
             ExpectSaneCell(*r.NrLeg, input);

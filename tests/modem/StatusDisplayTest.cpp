@@ -209,13 +209,19 @@ TEST(OperatorPanelTest, ModeOnlyReplyShowsQuestionMarks) {
 TEST(OperatorPanelTest, RegistrationTextFollowsTheState) {
     TModemStatus s;
     EXPECT_EQ(OperatorPanelText(s), "?, registration state unknown");
-    ParseRegistration("+CREG: 0,7", s);
+    ParseRegistration("+CREG: 0,12", s);
     EXPECT_EQ(OperatorPanelText(s), "?");
     const std::pair<const char*, const char*> cases[] = {
         {"+CREG: 0,0", "?, not registered, not searching"},
         {"+CREG: 0,1", "?, registered, home network"},
         {"+CREG: 0,3", "?, registration denied"},
-        {"+CREG: 0,4", "?, registration state unknown"}};
+        {"+CREG: 0,4", "?, registration state unknown"},
+        {"+CREG: 0,6", "?, registered for SMS only, home network"},
+        {"+CREG: 0,7", "?, registered for SMS only, roaming"},
+        {"+CREG: 0,8", "?, attached for emergency bearer services only"},
+        {"+CREG: 0,9", "?, registered for CSFB not preferred, home network"},
+        {"+CREG: 0,10", "?, registered for CSFB not preferred, roaming"},
+        {"+CREG: 0,11", "?, attached for RLOS only"}};
     for (auto [line, text] : cases) {
         ParseRegistration(line, s);
         EXPECT_EQ(OperatorPanelText(s), text) << line;
@@ -227,6 +233,7 @@ TEST(OperatorPanelTest, ARegistrationInAnyDomainCounts) {
         const char* name;
         std::optional<int> creg, eps, nr;
         const char* text;
+        std::optional<int> ps = std::nullopt;
     } cases[] = {
         {"+CREG alone", 2, {}, {}, "?, not registered, searching"},
         {"EPS registered, CS not", 0, 1, {}, "?, registered, home network"},
@@ -236,6 +243,17 @@ TEST(OperatorPanelTest, ARegistrationInAnyDomainCounts) {
         {"no +CREG: 5GS as it is", {}, {}, 0, "?, not registered, not searching"},
         {"none at all", {}, {}, {}, "?, registration state unknown"},
         {"registered nowhere: +CREG's", 3, 2, {}, "?, registration denied"},
+        {"EPS SMS only beats CS searching", 2, 6, {}, "?, registered for SMS only, home network"},
+        {"CSFB not preferred, roaming", 0, 10, {}, "?, registered for CSFB not preferred, roaming"},
+        {"emergency only beats searching",
+         2,
+         8,
+         {},
+         "?, attached for emergency bearer services only"},
+        {"registered beats emergency only", 8, 1, {}, "?, registered, home network"},
+        {"RLOS only, 5GS", {}, 2, 11, "?, attached for RLOS only"},
+        {"GPRS registered, CS not", 0, {}, {}, "?, registered, roaming", 5},
+        {"GPRS alone as it is", {}, {}, {}, "?, not registered, searching", 2},
     };
     for (const auto& c : cases) {
         TModemStatus s;
@@ -243,6 +261,7 @@ TEST(OperatorPanelTest, ARegistrationInAnyDomainCounts) {
         s.RegState = c.creg.value_or(0);
         s.Radio.EpsRegState = c.eps;
         s.Radio.NrRegState = c.nr;
+        s.Radio.PsRegState = c.ps;
         EXPECT_EQ(OperatorPanelText(s), c.text) << c.name;
     }
 }

@@ -215,6 +215,7 @@ struct RegisteredCase {
     const char* name;
     std::optional<int> creg, cereg, c5greg;
     const char* registered; // "true", "false", or empty for no value
+    std::optional<int> cgreg = std::nullopt;
 };
 
 TEST(RegisteredRecords, RegisteredWhenAnyDomainSaysHomeOrRoaming) {
@@ -230,6 +231,14 @@ TEST(RegisteredRecords, RegisteredWhenAnyDomainSaysHomeOrRoaming) {
         {"an out-of-range +CEREG beside a +CREG not registered", 0, -1, {}, "false"},
         {"nothing told", {}, {}, {}, ""},
         {"only a state out of range", -1, -1, {}, ""},
+        {"+CREG SMS only, home", 6, {}, {}, "true"},
+        {"+CREG SMS only, roaming", 7, {}, {}, "true"},
+        {"+CEREG CSFB not preferred, home", 2, 9, {}, "true"},
+        {"+CEREG CSFB not preferred, roaming", {}, 10, {}, "true"},
+        {"+CEREG emergency bearer services only", 2, 8, {}, "false"},
+        {"+C5GREG attached for RLOS only", {}, {}, 11, "false"},
+        {"+CGREG home, +CREG searching", 2, {}, {}, "true", 1},
+        {"+CGREG alone, emergency only", {}, {}, {}, "false", 8},
     };
     for (const RegisteredCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -238,6 +247,7 @@ TEST(RegisteredRecords, RegisteredWhenAnyDomainSaysHomeOrRoaming) {
         r.Status.RegState = c.creg.value_or(0);
         r.Status.Radio.EpsRegState = c.cereg;
         r.Status.Radio.NrRegState = c.c5greg;
+        r.Status.Radio.PsRegState = c.cgreg;
         const std::string expected = c.registered;
         EXPECT_EQ(Column(SplitCsv(FormatRecord(TRecordFormat::Csv, r)), "registered"), expected);
         const std::string json = FormatRecord(TRecordFormat::JsonLines, r);
