@@ -1,18 +1,16 @@
-// The registration lines of 3GPP TS 27.007, read in the form their fields fit.
+// The registration lines of 3GPP TS 27.007, read in the form their fields fit. The read
+// command's answers:
 //
-// 7.2 +CREG, read command:  +CREG:
-// <n>,<stat>[,[<lac>],[<ci>],[<AcT>][,<cause_type>,<reject_cause>]]
-//          unsolicited:     +CREG: <stat>[,[<lac>],[<ci>],[<AcT>][,<cause_type>,<reject_cause>]]
-// 10.1.19 +CGREG:           +CGREG: <n>,<stat>[,[<lac>],[<ci>],[<AcT>],[<rac>][,<cause_type>,
-//                           <reject_cause>][,[<Active-Time>],[<Periodic-RAU>],[<GPRS-READY-timer>]]]
-// 10.1.22 +CEREG:           +CEREG:
-// <n>,<stat>[,[<tac>],[<ci>],[<AcT>][,<cause_type>,<reject_cause>]
-//                           [,[<Active-Time>],[<Periodic-TAU>]]]
-// +C5GREG (10.1.23, 10.1.47 in Rel-18):
-//                           +C5GREG: <n>,<stat>[,[<tac>],[<ci>],[<AcT>],[<Allowed_NSSAI_length>],
-//                           [<Allowed_NSSAI>][,<cause_type>,<reject_cause>]][,<cag_stat>][,<caginfo>]
-// The unsolicited line of each is the same without <n>. <lac> is "two byte location area code
-// in hexadecimal format", <ci> "four byte ... cell ID in hexadecimal format" (28 bits on
+//   7.2     +CREG: <n>,<stat>[,[<lac>],[<ci>],[<AcT>][,<cause_type>,<reject_cause>]]
+//   10.1.19 +CGREG: <n>,<stat>[,[<lac>],[<ci>],[<AcT>],[<rac>][,<cause_type>,<reject_cause>]
+//                   [,[<Active-Time>],[<Periodic-RAU>],[<GPRS-READY-timer>]]]
+//   10.1.22 +CEREG: <n>,<stat>[,[<tac>],[<ci>],[<AcT>][,<cause_type>,<reject_cause>]
+//                   [,[<Active-Time>],[<Periodic-TAU>]]]
+//   10.1.23 +C5GREG: <n>,<stat>[,[<tac>],[<ci>],[<AcT>],[<Allowed_NSSAI_length>],
+//                   [<Allowed_NSSAI>][,<cause_type>,<reject_cause>]][,<cag_stat>][,<caginfo>]
+//
+// and the unsolicited line of each the same without <n>. <lac> is "two byte location area
+// code in hexadecimal format", <ci> "four byte ... cell ID in hexadecimal format" (28 bits on
 // E-UTRAN), the 5GS <tac> three bytes and its <ci> the 36-bit NR cell identity. Older modems
 // end after <ci> or <AcT> (Rel-99 +CGREG has no <rac>), write the hex fields without quotes
 // and with blanks around them; some write the numbers with leading zeros ("+CREG:002,001,...",
@@ -22,6 +20,7 @@
 #include "modem/DialectFields.h"
 
 #include <array>
+#include <cstdint>
 #include <initializer_list>
 
 namespace celdara {
@@ -38,39 +37,47 @@ enum class TKind {
     Tac5gs, // 3 bytes hex
     Nci,    // 36 bits hex
     Rac,    // 1 byte hex
-    Act,    // integer 0..16
+    Act,    // integer 0..13 (7.3)
     Number, // integer (causes, NSSAI length, <cag_stat>)
     Text,   // a string of any content (NSSAI, timers as bit strings, <caginfo>)
 };
+
+// The tail lengths a domain's forms may have, one bit each.
+constexpr std::uint32_t LengthsOf(std::initializer_list<std::size_t> lengths) {
+    std::uint32_t bits = 0;
+    for (std::size_t length : lengths)
+        bits |= 1u << length;
+    return bits;
+}
 
 struct TLayout {
     std::string_view Prefix;
     TRegDomain Domain;
     // The fields behind <stat> in their order, and how many of them a form may carry.
     std::array<TKind, 9> Tail;
-    std::initializer_list<std::size_t> Lengths;
+    std::uint32_t Lengths;
 };
 
 const TLayout kLayouts[] = {
     {"+CREG:",
      TRegDomain::Cs,
      {TKind::Area, TKind::Ci, TKind::Act, TKind::Number, TKind::Number},
-     {0, 2, 3, 5}},
+     LengthsOf({0, 2, 3, 5})},
     {"+CGREG:",
      TRegDomain::Ps,
      {TKind::Area, TKind::Ci, TKind::Act, TKind::Rac, TKind::Number, TKind::Number, TKind::Text,
       TKind::Text, TKind::Text},
-     {0, 2, 3, 4, 6, 9}},
+     LengthsOf({0, 2, 3, 4, 6, 9})},
     {"+CEREG:",
      TRegDomain::Eps,
      {TKind::Area, TKind::Eci, TKind::Act, TKind::Number, TKind::Number, TKind::Text, TKind::Text},
-     {0, 2, 3, 5, 7}},
+     LengthsOf({0, 2, 3, 5, 7})},
     // Behind <Allowed_NSSAI>: the causes, or <cag_stat> alone (n=4 without a cause).
     {"+C5GREG:",
      TRegDomain::Fgs,
      {TKind::Tac5gs, TKind::Nci, TKind::Act, TKind::Number, TKind::Text, TKind::Number,
       TKind::Number, TKind::Number, TKind::Text},
-     {0, 2, 3, 5, 6, 7, 8, 9}},
+     LengthsOf({0, 2, 3, 5, 6, 7, 8, 9})},
 };
 
 // A hex field's widest value and most digits.
@@ -130,7 +137,7 @@ bool Fits(const TField& field, TKind kind) {
     switch (kind) {
     case TKind::Act: {
         const std::optional<int> act = IntegerField(field, false);
-        return act && *act >= 0 && *act <= 16;
+        return act && *act >= 0 && *act <= 13;
     }
     case TKind::Number:
         return IntegerField(field, false).has_value();
@@ -145,10 +152,7 @@ bool Fits(const TField& field, TKind kind) {
 // when no form has a tail of that length.
 std::optional<int> Misfits(const TFields& f, std::size_t first, const TLayout& layout) {
     const std::size_t length = f.size() - first;
-    bool known = false;
-    for (std::size_t allowed : layout.Lengths)
-        known = known || allowed == length;
-    if (!known)
+    if (length > layout.Tail.size() || !(layout.Lengths & (1u << length)))
         return std::nullopt;
     int misfits = 0;
     for (std::size_t i = 0; i < length; ++i)
@@ -166,6 +170,8 @@ struct TForm {
 // <n>,<stat>, a misplaced field of the unsolicited form is most likely that <stat>: such a
 // line, and one of a vendor's own layout that no form fits, gives <n>,<stat> alone.
 std::optional<TForm> FormOf(const TFields& f, const TLayout& layout, bool plain) {
+    if (f.empty())
+        return std::nullopt;
     const std::optional<int> n = f.size() >= 2 ? IntegerField(f[0], plain) : std::nullopt;
     const bool readHead = n && *n >= 0 && *n <= 5 && IntegerField(f[1], plain);
     const bool unsolicitedHead = IntegerField(f[0], plain).has_value();

@@ -167,7 +167,7 @@ TEST(RandomInputTest, RegistrationLinesKeepEveryValueInItsForm) {
         ASSERT_TRUE(r->State >= -1 && r->State <= 11) << line;
         ASSERT_TRUE(!r->AreaCode || (*r->AreaCode >= 0 && *r->AreaCode <= maxArea[domain])) << line;
         ASSERT_TRUE(!r->CellId || (*r->CellId >= 0 && *r->CellId <= maxCell[domain])) << line;
-        ASSERT_TRUE(!r->Act || (*r->Act >= 0 && *r->Act <= 16)) << line;
+        ASSERT_TRUE(!r->Act || (*r->Act >= 0 && *r->Act <= 13)) << line;
     }
 }
 

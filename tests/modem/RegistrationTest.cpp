@@ -125,6 +125,7 @@ INSTANTIATE_TEST_SUITE_P(Forms, RegistrationLineTest, ::testing::Values(
     LineCase{"cereg_n3_read_with_cause", R"(+CEREG: 3,3,"0140","00ABCDEF",7,0,15)", true, Eps, Read, 3, 3, 0x140, 0xABCDEF, 7},
     LineCase{"cereg_n4_read_psm_timers", R"(+CEREG: 4,1,"0140","00ABCDEF",7,,,"00100100","01000111")", true, Eps, Read, 4, 1, 0x140, 0xABCDEF, 7},
     LineCase{"cereg_n5_unsolicited_cause_and_timers", R"(+CEREG: 1,"0140","00ABCDEF",7,0,0,"00100100","01000111")", true, Eps, Urc, -1, 1, 0x140, 0xABCDEF, 7},
+    LineCase{"cereg_unsolicited_eutra_5gcn_leading_zero_tac", "+CEREG: 1,0001,0000A1B2,10", true, Eps, Urc, -1, 1, 1, 0xA1B2, 10},
     LineCase{"c5greg_3_byte_tac_36_bit_nci", R"(+C5GREG: 2,1,"A5B1C2","1A2D1011F",11)", true, Fgs, Read, 2, 1, 0xA5B1C2, 0x1A2D1011F, 11},
     LineCase{"c5greg_n3_read_with_cause", R"(+C5GREG: 3,3,"A5B1C2","1A2D1011F",11,,,0,7)", true, Fgs, Read, 3, 3, 0xA5B1C2, 0x1A2D1011F, 11},
     LineCase{"lower_case_prefix_and_line_end", "  +creg: 0,5 \r", true, Cs, Read, 0, 5, kNone, kNone, -1}),
