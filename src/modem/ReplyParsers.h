@@ -13,8 +13,9 @@ namespace celdara {
 void ParseSignalQuality(std::string_view line, TModemStatus& status);
 // +COPS: <mode>[,<format>,"<operator>"[,<AcT>]]; the AcT sets status.Radio.Act and .Tech
 void ParseOperator(std::string_view line, TModemStatus& status);
-// +CREG: <n>,<stat>[,...], the read command's answer (ParseRegistrationLine); an unsolicited
-// +CREG line changes nothing here.
+// +CREG: <n>,<stat>[,...], the read command's answer (ParseRegistrationLine): the state and,
+// on GSM and UMTS, the location. An unsolicited +CREG line, or one that fits no form,
+// changes nothing here.
 void ParseRegistration(std::string_view line, TModemStatus& status);
 // +CPAS: <pas>
 void ParsePhoneActivity(std::string_view line, TModemStatus& status);
