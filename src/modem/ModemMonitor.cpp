@@ -1,6 +1,7 @@
 #include "modem/ModemMonitor.h"
 
 #include "modem/OperatorTable.h"
+#include "modem/Registration.h"
 #include "modem/ReplyParsers.h"
 #include "util/TextConvert.h"
 
@@ -87,12 +88,27 @@ void ModemMonitor::distTopComRecvPoll(VTolmGeneralDistributor*, Tick&, const std
                       kTermKindEvent);
         return;
     }
-    Exchange_.Take(std::string(Trim(Data)));
+    const std::string line(Trim(Data));
     if (EchoTraffic_ || DebugTraffic)
-        view_.AddLine(Exchange_.LastLine(), kTermKindEvent);
-    if (!Exchange_.LastLine().empty())
+        view_.AddLine(line, kTermKindEvent);
+    if (!line.empty())
         NoteAnswer();
+    // A registration the modem reports by itself is news, never the reply of the command in
+    // flight: taken as one it would end a step early or be read in the wrong form.
+    if (TakeUnsolicited(line))
+        return;
+    Exchange_.Take(line);
     RunMachine();
+}
+
+bool ModemMonitor::TakeUnsolicited(const std::string& line) {
+    const std::optional<TRegistration> registration = ParseRegistrationLine(line);
+    if (!registration || !registration->Unsolicited)
+        return false;
+    ApplyRegistration(*registration, WorkStatus_);
+    std::lock_guard lock(ShownLock_);
+    ApplyRegistration(*registration, ShownStatus_);
+    return true;
 }
 
 void ModemMonitor::distTopTimeout(VTolmGeneralDistributor*, Tick&) {
@@ -202,6 +218,7 @@ void ModemMonitor::RunStep() {
         TermLine("machine: INIT");
         ClearModemStatus(WorkStatus_);
         PendingOperator_.clear();
+        DropScan("the port was chosen anew");
         DeviceLost_ = false;
         WaitingForPort_ = false;
         EnterState(msOpen);
@@ -232,6 +249,7 @@ void ModemMonitor::StepClose() {
     if (Step_ != 0)
         return;
     TermLine("machine: CLOSE");
+    DropScan("the port was closed");
     EchoTraffic_ = true;
     VTolmCommunicationComponent& link = port_.Link();
     const bool deviceLost = DeviceLost_;
@@ -686,7 +704,10 @@ void ModemMonitor::SwitchOperator() {
     case 300:
         EchoTraffic_ = true;
         if (PendingOperator_.empty()) {
-            Next(400, true);
+            if (ScanRequested_)
+                StartScan();
+            else
+                Next(400, true);
             break;
         }
         // The exchange's own wait: a time-out of the cell steps does not count against it.
@@ -717,6 +738,10 @@ void ModemMonitor::SwitchOperator() {
             RefreshDisplay();
             Next(400, true);
         }
+        break;
+    case 310:
+    case 311:
+        TakeScanReply();
         break;
     default:
         Next(0, false);

@@ -130,7 +130,15 @@ private:
     // Says once which queries stand in for the missing AT^MONI.
     void SayRadioQueries();
     void SwitchOperator();
+    // The network scan (steps 310 and 311, in ModemMonitorScan.cpp).
+    void StartScan();
+    void TakeScanReply();
+    void EndScan(TNetworkScanResult result);
+    // A scan asked for or under way ends unanswered: the port went.
+    void DropScan(const std::string& why);
     void EndCycle();
+    // An unsolicited registration line updates the status; false for any other line.
+    bool TakeUnsolicited(const std::string& line);
 
     // The helpers the steps share.
     // A line of the machine's own in the terminal, shown whatever EchoTraffic says.
@@ -175,6 +183,9 @@ private:
     TRadioQueryPlan RadioPlan_;
     std::string PendingOperator_;
     std::string SwitchingTo_; // the operator of the switch under way
+    bool ScanRequested_ = false;
+    bool Scanning_ = false;     // AT+COPS=? sent, its end awaited (step 310)
+    bool AbortingScan_ = false; // cancelled, the end of the aborted command awaited (311)
     bool EchoTraffic_ = true;
     std::recursive_mutex MachineLock_;
 

@@ -160,6 +160,8 @@ public:
         statusMessages.push_back(text);
         statusMessageMs = ms;
     }
+    void NetworkScanStarted() override { ++scansStarted; }
+    void NetworkScanEnded(const TNetworkScanResult& result) override { scans.push_back(result); }
 
     int CountLines(const std::string& line) const {
         return static_cast<int>(std::count(terminal.begin(), terminal.end(), line));
@@ -177,6 +179,8 @@ public:
     std::string portBox = "ttyUSB0";
     std::vector<TCommState> portStates;
     int processCalls = 0;
+    int scansStarted = 0;
+    std::vector<TNetworkScanResult> scans;
     std::vector<std::string> statusMessages;
     int statusMessageMs = 0;
 };
