@@ -4,7 +4,8 @@
 //   celdara-screenshots FOLDER        the main window after about ten seconds of polling the
 //                                     simulated GSM modem and the LTE one, the terminal beside
 //                                     it, the terminal with traffic of every kind, the signal
-//                                     graph and every gauge kind
+//                                     graph and every gauge kind, and the network search's
+//                                     dialog while it searches and with its list
 //   celdara-screenshots --doc FOLDER  only the pictures of the README and the help document,
 //                                     under their names there (screenshot.png, terminal.png,
 //                                     screenshot-lte.png, and screenshot-carriers.png: the
@@ -12,6 +13,7 @@
 //
 // The window keeps its settings in a temporary folder: the user's own are never touched.
 #include "app/MainWindow.h"
+#include "app/NetworkScanDialog.h"
 #include "app/PortComboBox.h"
 #include "app/QtPlatform.h"
 #include "core/Application.h"
@@ -20,6 +22,7 @@
 #include "widgets/TrkwXPGraph.h"
 #include "widgets/VTolmGauge.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -31,6 +34,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 namespace celdara {
 namespace {
@@ -85,6 +89,40 @@ void ShootMainWindow(Shots& shots, const char* port, const QString& windowName,
         Wait(1500);
         window->termMain->FlushView();
         shots.Save(window->termMain->Form()->grab().toImage(), terminalName);
+    }
+    window->close();
+    delete window;
+    QCoreApplication::processEvents();
+}
+
+// Lets the event loop run until `done` or for at most `ms` milliseconds.
+bool WaitUntil(const std::function<bool()>& done, int ms) {
+    for (int waited = 0; !done(); waited += 100) {
+        if (waited >= ms)
+            return false;
+        Wait(100);
+    }
+    return true;
+}
+
+// The network search on the simulated GSM modem: the dialog while the modem searches, and
+// with the networks it found.
+void ShootNetworkScan(Shots& shots) {
+    auto* window = new TfrmMain(&Application());
+    window->show();
+    QCoreApplication::processEvents();
+    PortComboBox* box = window->cmbPort;
+    box->setCurrentIndex(box->findText(QString::fromLatin1(kVirtualModemPort)));
+    emit box->activated(box->currentIndex());
+    if (WaitUntil([&] { return window->mnuSearchNetworks->isEnabled(); }, 15000)) {
+        window->mnuSearchNetworks->trigger();
+        Wait(2500);
+        TNetworkScanDialog* dialog = window->dlgNetworkScan;
+        shots.Save(dialog->grab().toImage(), "network-scan-searching.png");
+        WaitUntil([&] { return !dialog->Scanning(); }, 60000);
+        shots.Save(dialog->grab().toImage(), "network-scan.png");
+    } else {
+        std::fprintf(stderr, "celdara-screenshots: the simulated modem was not polled\n");
     }
     window->close();
     delete window;
@@ -232,12 +270,13 @@ void ShootGauges(Shots& shots) {
 }
 
 int Usage(std::FILE* to) {
-    std::fprintf(to, "usage: celdara-screenshots [--doc] FOLDER\n"
-                     "Writes pictures of the main window, the terminal, the graph and the gauges\n"
-                     "into FOLDER; with --doc only screenshot.png, terminal.png,\n"
-                     "screenshot-lte.png and screenshot-carriers.png, the pictures of the\n"
-                     "README and the help document\n"
-                     "(celdara-screenshots --doc doc).\n");
+    std::fprintf(to,
+                 "usage: celdara-screenshots [--doc] FOLDER\n"
+                 "Writes pictures of the main window, the terminal, the graph, the gauges and\n"
+                 "the network search into FOLDER; with --doc only screenshot.png, terminal.png,\n"
+                 "screenshot-lte.png and screenshot-carriers.png, the pictures of the\n"
+                 "README and the help document\n"
+                 "(celdara-screenshots --doc doc).\n");
     return to == stdout ? 0 : 2;
 }
 
@@ -281,6 +320,7 @@ int main(int argc, char** argv) {
     } else {
         ShootMainWindow(shots, kVirtualModemPort, "main-window.png", "terminal-in-program.png");
         ShootMainWindow(shots, kLteVirtualModemPort, "main-window-lte.png");
+        ShootNetworkScan(shots);
         ShootTerminal(shots);
         ShootGraphs(shots);
         ShootGauges(shots);

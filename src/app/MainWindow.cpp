@@ -303,6 +303,8 @@ void TfrmMain::CreateMenu(QVBoxLayout* layout) {
     connect(mnuDebugTerminal, &QAction::toggled, this,
             [this](bool checked) { mnuDebugTerminalClick(checked); });
     CreateReconnectEntry(settings);
+    settings->addSeparator();
+    CreateScanEntry(settings);
 
     QMenu* help = MainMenu1->addMenu(tr("&Help"));
     QAction* content = help->addAction(tr("&Content"));
@@ -383,6 +385,7 @@ void TfrmMain::SelectUpdateSpeed(int index) {
 
 void TfrmMain::tmrShowTimer(TObject*) {
     monitor_->RefreshDisplay();
+    UpdateScanEntry();
 }
 
 void TfrmMain::termMainTermSendData(const std::uint8_t* data, int count) {

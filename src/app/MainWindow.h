@@ -34,6 +34,7 @@ namespace celdara {
 class PortComboBox;
 class SerialModemPort;
 class TRadioPanelView;
+class TNetworkScanDialog;
 class TStatusPanel;
 class TLyrComm32;
 class TTimer;
@@ -80,6 +81,9 @@ public:
     QAction* mnuSaveGraph = nullptr;
     QAction* mnuLogToFile = nullptr;
     QAction* mnuStopLog = nullptr;
+    QAction* mnuSearchNetworks = nullptr;
+    // The network search's dialog, made at the first search.
+    TNetworkScanDialog* dlgNetworkScan = nullptr;
     QActionGroup* speedGroup = nullptr;
     // The history graph's context menu: what it draws.
     QActionGroup* graphGroup = nullptr;
@@ -131,6 +135,8 @@ public:
     void ProcessMessages() override;
     void PollCycleCompleted() override;
     void ShowStatusMessage(const std::string& text, int ms) override;
+    void NetworkScanStarted() override;
+    void NetworkScanEnded(const TNetworkScanResult& result) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -178,6 +184,13 @@ private:
     void mnuLogToFileClick();
     void RestoreLog();
     void ShowLogState();
+    // The network search (MainWindowScan.cpp).
+    void CreateScanEntry(QMenu* settings);
+    // The entry is offered while the modem is polled and no search is asked for or under way.
+    void UpdateScanEntry();
+    void mnuSearchNetworksClick();
+    void SwitchToNetwork(const TNetworkEntry& entry);
+    QString AddNetworkToTable(const TNetworkEntry& entry);
 
     // The cell grid's rows, the header row included.
     static constexpr int kGridRows = 8;

@@ -85,6 +85,97 @@
     </message>
 </context>
 <context>
+    <name>TNetworkScanDialog</name>
+    <message>
+        <source>unknown</source>
+        <translation>neznámá</translation>
+    </message>
+    <message>
+        <source>available</source>
+        <translation>dostupná</translation>
+    </message>
+    <message>
+        <source>current</source>
+        <translation>aktuální</translation>
+    </message>
+    <message>
+        <source>forbidden</source>
+        <translation>zakázaná</translation>
+    </message>
+    <message>
+        <source>Search for networks</source>
+        <translation>Hledání sítí</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Název</translation>
+    </message>
+    <message>
+        <source>Short name</source>
+        <translation>Zkrácený název</translation>
+    </message>
+    <message>
+        <source>Code</source>
+        <translation>Kód</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Stav</translation>
+    </message>
+    <message>
+        <source>Technology</source>
+        <translation>Technologie</translation>
+    </message>
+    <message>
+        <source>&amp;Switch to network</source>
+        <translation>&amp;Přepnout na síť</translation>
+    </message>
+    <message>
+        <source>&amp;Add to operator table</source>
+        <translation>Přid&amp;at do tabulky operátorů</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Zrušit</translation>
+    </message>
+    <message>
+        <source>While the modem searches it answers nothing else: the signal and the status wait for the end of the search.</source>
+        <translation>Během hledání modem na nic jiného neodpovídá: signál a stav počkají na konec hledání.</translation>
+    </message>
+    <message>
+        <source>Searching for networks: %1 passed. A modem may take up to %2 minutes.</source>
+        <translation>Hledání sítí: uplynulo %1. Modemu to může trvat až %2 min.</translation>
+    </message>
+    <message>
+        <source>The modem refused the search: %1</source>
+        <translation>Modem hledání odmítl: %1</translation>
+    </message>
+    <message>
+        <source>The modem did not answer the search within %1 minutes.</source>
+        <translation>Modem na hledání neodpověděl do %1 min.</translation>
+    </message>
+    <message>
+        <source>The search ended without an answer: %1</source>
+        <translation>Hledání skončilo bez odpovědi: %1</translation>
+    </message>
+    <message>
+        <source>The modem found no networks.</source>
+        <translation>Modem nenašel žádnou síť.</translation>
+    </message>
+    <message>
+        <source>Networks found: %1. Choose one to switch to it or to add it to the operator table.</source>
+        <translation>Nalezené sítě: %1. Vyberte síť, na kterou se má modem přepnout nebo kterou přidat do tabulky operátorů.</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Zavřít</translation>
+    </message>
+    <message>
+        <source>%1 is forbidden: the SIM does not allow it, and the modem will most likely be refused there.</source>
+        <translation>Síť %1 je zakázaná: SIM ji nepovoluje a modem tam nejspíš bude odmítnut.</translation>
+    </message>
+</context>
+<context>
     <name>TRadioPanelView</name>
     <message>
         <source>Cell ID</source>
@@ -341,6 +432,18 @@ signál, operátora, buňky a hovory.</translation>
     <message>
         <source>SINR History</source>
         <translation>Historie SINR</translation>
+    </message>
+    <message>
+        <source>Search for &amp;networks...</source>
+        <translation>Hledat &amp;sítě...</translation>
+    </message>
+    <message>
+        <source>%1 was not added to the operator table: %2</source>
+        <translation>Síť %1 nebyla přidána do tabulky operátorů: %2</translation>
+    </message>
+    <message>
+        <source>%1 (%2) was added to the operator table.</source>
+        <translation>Síť %1 (%2) byla přidána do tabulky operátorů.</translation>
     </message>
 </context>
 </TS>
