@@ -3,6 +3,7 @@
 #include "core/Application.h"
 #include "core/Timer.h"
 #include "distributor/TopDistributor.h"
+#include "modem/RadioStatus.h"
 #include "serial/LyrComm32.h"
 
 namespace celdara {
@@ -39,7 +40,7 @@ bool THeadlessMonitor::Start() {
         std::fprintf(errors_, "celdara-monitor: %s\n", file_.Error().c_str());
         return false;
     }
-    if (options_.OutputFile.empty()) {
+    if (options_.OutputFile.empty() && !options_.Scan) {
         const std::string header = RecordHeader(options_.Format);
         if (!header.empty())
             std::fprintf(out_, "%s\n", header.c_str());
@@ -97,6 +98,14 @@ void THeadlessMonitor::ProcessMessages() {
 void THeadlessMonitor::PollCycleCompleted() {
     if (stopped_)
         return;
+    // The scan, once the modem is prepared and known to answer; no records meanwhile.
+    if (options_.Scan) {
+        if (!scanAsked_) {
+            scanAsked_ = true;
+            monitor_->RequestNetworkScan();
+        }
+        return;
+    }
     // The one operator switch asked for, once the modem is known to answer.
     if (!switched_ && !options_.Operator.empty()) {
         switched_ = true;
@@ -117,6 +126,45 @@ void THeadlessMonitor::PollCycleCompleted() {
     record.Model = monitor_->Model();
     record.Status = monitor_->ShownStatus();
     Write(record);
+}
+
+void THeadlessMonitor::NetworkScanEnded(const TNetworkScanResult& result) {
+    if (stopped_ || !options_.Scan)
+        return;
+    switch (result.End) {
+    case TScanEnd::Done:
+        PrintNetworks(result.Networks);
+        Stop();
+        quit_(0);
+        return;
+    case TScanEnd::Refused:
+        Fail("the modem refused the network scan: " + result.Error, 1);
+        return;
+    case TScanEnd::Unanswered:
+        // An error text here says why the wait was given up (the port was lost).
+        Fail(result.Error.empty() ? "the modem did not end the network scan within " +
+                                        std::to_string(kNetworkScanMs / 60000) + " minutes"
+                                  : "the network scan was given up: " + result.Error,
+             1);
+        return;
+    case TScanEnd::Cancelled:
+        Fail("the network scan was cancelled", 1);
+        return;
+    }
+}
+
+// One network a line: state, long and short name, code and technology, "-" for a name or
+// technology the modem left out.
+void THeadlessMonitor::PrintNetworks(const std::vector<TNetworkEntry>& networks) {
+    const auto orDash = [](const std::string& text) { return text.empty() ? "-" : text.c_str(); };
+    if (networks.empty())
+        std::fprintf(out_, "no networks found\n");
+    for (const TNetworkEntry& n : networks) {
+        const char* tech = n.Act ? AccessTechName(AccessTechOfAct(*n.Act)) : "-";
+        std::fprintf(out_, "%-9s  %-20s  %-10s  %-6s  %s\n", NetworkStateText(n.State),
+                     orDash(n.LongName), orDash(n.ShortName), n.Code.c_str(), tech);
+    }
+    std::fflush(out_);
 }
 
 void THeadlessMonitor::Write(const TPollRecord& record) {

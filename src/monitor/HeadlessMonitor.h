@@ -49,9 +49,11 @@ public:
     void ProcessMessages() override;
     void PollCycleCompleted() override;
     void ShowStatusMessage(const std::string& text, int ms) override;
+    void NetworkScanEnded(const TNetworkScanResult& result) override;
 
 private:
     void Write(const TPollRecord& record);
+    void PrintNetworks(const std::vector<TNetworkEntry>& networks);
     void Fail(const std::string& message, int code);
 
     TMonitorOptions options_;
@@ -68,6 +70,7 @@ private:
 
     bool everOpen_ = false;
     bool switched_ = false;
+    bool scanAsked_ = false;
     bool stopped_ = false;
     bool hintSaid_ = false;
     long written_ = 0;

@@ -46,6 +46,9 @@ std::string MonitorUsage() {
            "  --count N                stop after N records\n"
            "  --output FILE            append the records to FILE\n"
            "  --operator CODE|auto     switch the modem to an operator (e.g. 23002) once\n"
+           "  --scan                   list the networks the modem finds (state, long and\n"
+           "                           short name, code, technology) and exit; a scan\n"
+           "                           takes the modem up to 3 minutes\n"
            "  --list-ports             list the serial ports and exit\n"
            "  --help                   show this help and exit\n"
            "  --version                show the version and exit\n";
@@ -54,7 +57,8 @@ std::string MonitorUsage() {
 namespace {
 
 bool IsFlag(const std::string& name) {
-    return name == "--help" || name == "-h" || name == "--version" || name == "--list-ports";
+    return name == "--help" || name == "-h" || name == "--version" || name == "--list-ports" ||
+           name == "--scan";
 }
 
 void ApplyFlag(const std::string& name, TMonitorOptions& options) {
@@ -62,6 +66,8 @@ void ApplyFlag(const std::string& name, TMonitorOptions& options) {
         options.Version = true;
     else if (name == "--list-ports")
         options.ListPorts = true;
+    else if (name == "--scan")
+        options.Scan = true;
     else
         options.Help = true;
 }
@@ -134,6 +140,10 @@ std::optional<TMonitorOptions> ParseMonitorOptions(const std::vector<std::string
     }
     if (options.Help || options.Version || options.ListPorts)
         return options;
+    if (options.Scan && !options.Operator.empty()) {
+        error = "--scan and --operator cannot be used together";
+        return std::nullopt;
+    }
     if (ports.size() != 1) {
         error = ports.empty() ? "no port given" : "only one port can be watched at a time";
         return std::nullopt;

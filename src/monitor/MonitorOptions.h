@@ -16,6 +16,7 @@ struct TMonitorOptions {
     std::string OutputFile;     // append here instead of standard output
     std::string Operator;       // "auto", a numeric code, or empty for no switch
     bool ListPorts = false;
+    bool Scan = false; // list the networks the modem finds (AT+COPS=?) and exit
     bool Help = false;
     bool Version = false;
     std::string Port;

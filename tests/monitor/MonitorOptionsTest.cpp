@@ -43,6 +43,8 @@ TEST(MonitorOptions, EveryOptionInBothSpellings) {
     }
     EXPECT_EQ(Parse({"--operator", "auto", "x"})->Operator, "auto");
     EXPECT_EQ(Parse({"--operator", "310410", "x"})->Operator, "310410");
+    EXPECT_FALSE(Parse({"x"})->Scan);
+    EXPECT_TRUE(Parse({"--scan", "x"})->Scan);
 }
 
 TEST(MonitorOptions, HelpVersionAndTheListNeedNoPort) {
@@ -72,6 +74,9 @@ TEST(MonitorOptions, BadCommandLinesSayWhatIsWrong) {
         {{"--output=", "p"}, "--output needs a file name"},
         {{"--verbose", "p"}, "unknown option --verbose"},
         {{"--help=yes"}, "--help takes no value"},
+        {{"--scan"}, "no port given"},
+        {{"--scan=1", "p"}, "--scan takes no value"},
+        {{"--scan", "--operator", "23002", "p"}, "--scan and --operator cannot be used together"},
     };
     for (const Case& c : cases) {
         std::string reason;

@@ -267,6 +267,56 @@ class AgainstTheQuectelSimulator(unittest.TestCase):
             self.assertEqual(record["aggregated_bandwidth_mhz"], sum(bandwidths))
 
 
+# 27.007 7.3 <stat> and <AcT> as celdara-monitor --scan words them.
+SCAN_STATES = {"0": "unknown", "1": "available", "2": "current", "3": "forbidden"}
+SCAN_TECHS = {"0": "GSM", "2": "UMTS", "7": "LTE", "9": "NB-IoT", "11": "5G SA", "13": "5G NSA"}
+
+
+def networks_sent(trace):
+    """The networks of the +COPS=? reply the simulated modem sent, as 27.007 7.3 lays it out:
+    +COPS: (<stat>,"<long>","<short>","<numeric>"[,<AcT>]),...,,(<modes>),(<formats>)"""
+    for line in trace.splitlines():
+        if line.startswith("< ") and "+COPS: (" in line:
+            entries = re.findall(r'\((\d),"([^"]*)","([^"]*)","(\d+)"(?:,(\d+))?\)', line)
+            return [(SCAN_STATES[stat], long or "-", short or "-", code,
+                     SCAN_TECHS.get(act, "-") if act else "-")
+                    for stat, long, short, code, act in entries]
+    return None
+
+
+def scan_simulator(*sim_args):
+    """celdara-monitor --scan against the simulated modem on a pty, and what the modem sent."""
+    sim = subprocess.Popen([SIMULATOR, "--trace", "--seed", "7", "--latency", "5", *sim_args],
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    try:
+        pty = sim.stdout.readline().strip()
+        result = run("--scan", pty)
+    finally:
+        sim.terminate()
+        _, trace = sim.communicate(timeout=TIMEOUT)
+    return result, trace
+
+
+class NetworkScan(unittest.TestCase):
+    def test_the_networks_printed_are_those_the_modem_sent(self):
+        for dialect in ("gsm", "quectel"):
+            with self.subTest(dialect=dialect):
+                result, trace = scan_simulator("--dialect", dialect)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                sent = networks_sent(trace)
+                self.assertTrue(sent, "the modem sent no network list")
+                printed = [tuple(re.split(r" {2,}", line.strip()))
+                           for line in result.stdout.splitlines()]
+                self.assertEqual(printed, sent)
+                self.assertIn("current", [p[0] for p in printed])
+
+    def test_a_refused_scan_exits_1_with_the_modems_reason(self):
+        result, _ = scan_simulator("--fault", "error=+COPS=?")
+        self.assertEqual(result.returncode, 1, result.stdout)
+        self.assertIn("refused", result.stderr)
+        self.assertEqual(result.stdout, "")
+
+
 def json_records(text, count):
     records = [json.loads(line) for line in text.splitlines()]  # raises on anything not JSON
     if len(records) != count:
