@@ -59,7 +59,9 @@ Options:
   --timetable-start S  start S seconds into the timetable
   --fault F         switch a fault on; may be given several times:
                       silent          answer nothing at all
-                      error=CMD[,CMD] answer "ERROR" to these commands (+CSQ, ^MONI, A)
+                      error=CMD[,CMD] answer "ERROR" to these commands (+CSQ, ^MONI, A);
+                                      error=+COPS=? refuses only the network search,
+                                      with "+CME ERROR: 30"
                       missing=PREFIX  leave out reply lines beginning with PREFIX (+CPAS)
                       split           send replies in pieces cut at arbitrary bytes
                       noise=N         garble N in 1000 bytes, both ways
