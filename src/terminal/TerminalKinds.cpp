@@ -22,18 +22,28 @@ constexpr TerminalRgb kDarkGrey{40, 40, 40};
 using D = TerminalDisplay;
 using F = TerminalTimeField;
 
-// Even kinds are incoming ("+"), odd kinds outgoing ("-").
+// Even kinds are incoming ("+"), odd kinds outgoing ("-"); kinds 6 to 11 ("E") are what the
+// program itself has to say, in its colours.
 constexpr std::array<TerminalKindInfo, kTerminalKindCount> kKinds{{
-    {"+ ", D::Text, kBlack, kBlue, F::In},         {" - ", D::Text, kBlack, kBlue, F::Out},
-    {"+ #", D::Hex, kBlue, kBlue, F::In},          {" - #", D::Hex, kBlue, kBlue, F::Out},
-    {"+ ", D::Text, kBlue, kBlack, F::In},         {" - ", D::Text, kBlue, kBlack, F::Out},
-    {"E ", D::Raw, kPurple, kPurple, F::None},     {"E ", D::Raw, kRed, kRed, F::None},
-    {"E ", D::Raw, kGreen, kGreen, F::None},       {"E ", D::Raw, kNavy, kNavy, F::None},
-    {"E ", D::Raw, kMaroon, kMaroon, F::None},     {"E ", D::Raw, kAzure, kAzure, F::None},
-    {"+ ", D::Text, kBrown, kLightBrown, F::None}, {" - ", D::Text, kBrown, kLightBrown, F::None},
-    {"+ #", D::Hex, kBrown, kBrown, F::None},      {" - #", D::Hex, kBrown, kBrown, F::None},
-    {"+ ", D::Text, kGrey, kDarkGrey, F::None},    {" - ", D::Text, kGrey, kDarkGrey, F::None},
-    {"? ", D::Text, kRed, kRed, F::None},
+    {"+ ", D::Text, kBlack, kBlue, F::In, false},
+    {" - ", D::Text, kBlack, kBlue, F::Out, true},
+    {"+ #", D::Hex, kBlue, kBlue, F::In, false},
+    {" - #", D::Hex, kBlue, kBlue, F::Out, true},
+    {"+ ", D::Text, kBlue, kBlack, F::In, false},
+    {" - ", D::Text, kBlue, kBlack, F::Out, true},
+    {"E ", D::Raw, kPurple, kPurple, F::None, false},
+    {"E ", D::Raw, kRed, kRed, F::None, false},
+    {"E ", D::Raw, kGreen, kGreen, F::None, false},
+    {"E ", D::Raw, kNavy, kNavy, F::None, false},
+    {"E ", D::Raw, kMaroon, kMaroon, F::None, false},
+    {"E ", D::Raw, kAzure, kAzure, F::None, false},
+    {"+ ", D::Text, kBrown, kLightBrown, F::None, false},
+    {" - ", D::Text, kBrown, kLightBrown, F::None, true},
+    {"+ #", D::Hex, kBrown, kBrown, F::None, false},
+    {" - #", D::Hex, kBrown, kBrown, F::None, true},
+    {"+ ", D::Text, kGrey, kDarkGrey, F::None, false},
+    {" - ", D::Text, kGrey, kDarkGrey, F::None, true},
+    {"? ", D::Text, kRed, kRed, F::None, false},
 }};
 
 } // namespace

@@ -23,6 +23,8 @@ struct TerminalKindInfo {
     TerminalRgb base;
     TerminalRgb escape; // text display only
     TerminalTimeField timeField;
+    // What the program sent: every output of it is a send of its own and starts a line.
+    bool sent;
 };
 
 inline constexpr int kTerminalKindCount = 19;

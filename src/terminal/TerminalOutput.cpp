@@ -133,6 +133,13 @@ std::string TerminalOutput::LinePrefix(int counter) const {
     return prefix;
 }
 
+// A send is a command of its own, and received text goes on after a line end on a new line:
+// a typed command and the poll command after it never share a line. Chunks of one received
+// line still join up.
+bool TerminalOutput::StartsLine(int kind) const {
+    return kind != openKind_ || TerminalKind(kind).sent || openLineEnded_;
+}
+
 TerminalChunk TerminalOutput::Compose(const std::uint8_t* data, int count, int kind,
                                       int lastLineLength) {
     kind = NormalTerminalKind(kind);
@@ -141,10 +148,11 @@ TerminalChunk TerminalOutput::Compose(const std::uint8_t* data, int count, int k
     chunk.base = info.base;
     ChunkBuilder out(chunk);
 
-    if (kind != openKind_) {
+    if (StartsLine(kind)) {
         auto& counter = lineCounters_[static_cast<std::size_t>(kind)];
         counter = (counter + 1) % kCounterModulo;
-        if (openKind_ != kNoLine)
+        // Raw output that ended in a line end has broken the view's line already.
+        if (openKind_ != kNoLine && lastLineLength > 0)
             out.LineBreak();
         out.column_ = 0;
         out.Text(LinePrefix(counter));
@@ -257,6 +265,7 @@ void TerminalOutput::AddChars(const std::uint8_t* data, int count, int kind) {
     log_.Write(chunk.logText, true);
     RestoreReadingPosition(saved, deletedLines, deletedChars);
     openKind_ = kind;
+    openLineEnded_ = data[count - 1] == '\r' || data[count - 1] == '\n';
     UpdateTimeField(kind, now);
 }
 

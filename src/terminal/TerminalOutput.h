@@ -87,6 +87,8 @@ private:
     // The text AddChars inserts, given the length the view's last line has reached.
     // Counts the new line when one starts.
     TerminalChunk Compose(const std::uint8_t* data, int count, int kind, int lastLineLength);
+    // Whether output of `kind` begins a line of its own rather than continuing the open one.
+    bool StartsLine(int kind) const;
     std::string LinePrefix(int counter) const;
     ReadingPosition SaveReadingPosition() const;
     // Deletes whole leading lines so that `newChars` more characters fit; returns the
@@ -109,6 +111,7 @@ private:
     VTolmTerminal_ShowOptions showOptions_ = 0;
 
     int openKind_ = -1;
+    bool openLineEnded_ = false; // the open line's last byte was a CR or LF
     std::array<int, kTerminalKindCount> lineCounters_{};
     Tick lastOutputTime_ = 0;
 };

@@ -1,6 +1,7 @@
 // The drawing of traffic into the terminal view, on a string-backed view and manual clocks.
-#include "FakeTerminalView.h"
 #include "terminal/TerminalOutput.h"
+
+#include "FakeTerminalView.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -59,16 +60,65 @@ TEST_F(TerminalOutputTest, MessageLineClosesOpenLineAndEndsClosed) {
     EXPECT_EQ(output.OpenKind(), -1);
 }
 
-TEST_F(TerminalOutputTest, SameKindContinuesOneLineAcrossCalls) {
+TEST_F(TerminalOutputTest, ReceivedChunksOfOneLineContinueItAcrossCalls) {
     output.SetShowOptions(vttsoShowLineCounts);
-    output.AddString("AT", 1);
-    output.AddString("+CSQ", 1);
-    EXPECT_EQ(view.text, "   1:  - AT+CSQ");
-    EXPECT_EQ(output.LineCounter(1), 1);
+    output.AddString("+CS", 0);
+    output.AddString("Q: 24,0", 0);
+    EXPECT_EQ(view.text, "   1: + +CSQ: 24,0");
+    EXPECT_EQ(output.LineCounter(0), 1);
 
     output.EndLine();
-    output.AddString("ATI", 1);
-    EXPECT_EQ(view.Lines(), (std::vector<std::string>{"   1:  - AT+CSQ", "   2:  - ATI"}));
+    output.AddString("OK", 0);
+    EXPECT_EQ(view.Lines(), (std::vector<std::string>{"   1: + +CSQ: 24,0", "   2: + OK"}));
+}
+
+// Each row feeds outputs one after another (text, kind) and gives the view's lines.
+TEST_F(TerminalOutputTest, EchoedSendsAndReceivedLinesStartLinesOfTheirOwn) {
+    struct Output {
+        std::string text;
+        int kind; // -1: EndLine
+    };
+    struct Case {
+        const char* name;
+        std::vector<Output> outputs;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"typed command, then the poll command",
+         {{"ATI\r", 5}, {"AT+CSQ;+COPS=3,0\r", 5}},
+         {" - ATI<#0D>", " - AT+CSQ;+COPS=3,0<#0D>"}},
+        {"a send without a line end is still a send of its own",
+         {{"AT", 1}, {"+CSQ\r", 1}},
+         {" - AT", " - +CSQ<#0D>"}},
+        {"send after a closed line: no empty line between",
+         {{"ATI\r", 5}, {"", -1}, {"AT\r", 5}},
+         {" - ATI<#0D>", " - AT<#0D>"}},
+        {"received text after its line end",
+         {{"\r\nOK\r\n", 0}, {"RING\r\n", 0}},
+         {"+ <#0D><#0A>OK<#0D><#0A>", "+ RING<#0D><#0A>"}},
+        {"received after a send, then its echo reply",
+         {{"AT\r", 1}, {"OK", 0}, {"\r\n", 0}},
+         {" - AT<#0D>", "+ OK<#0D><#0A>"}},
+        {"hex sends each on a line", {{"A", 3}, {"T", 3}}, {" - # 41", " - # 54"}},
+        {"raw line end breaks once, the next output gets its marker",
+         {{"a\r\n", 6}, {"b", 6}},
+         {"E a", "E b"}},
+        {"raw line end, then another kind: no empty line",
+         {{"a\r\n", 6}, {"AT", 5}},
+         {"E a", " - AT"}},
+    };
+    for (const Case& c : cases) {
+        FakeTerminalView fresh;
+        TerminalOutput out(clock.Clock());
+        out.SetView(&fresh);
+        for (const Output& o : c.outputs) {
+            if (o.kind < 0)
+                out.EndLine();
+            else
+                out.AddString(o.text, o.kind);
+        }
+        EXPECT_EQ(fresh.Lines(), c.lines) << c.name;
+    }
 }
 
 TEST_F(TerminalOutputTest, PrefixFollowsShowOptions) {
