@@ -29,6 +29,9 @@ void TerminalForm::moveEvent(QMoveEvent* event) {
 
 void TerminalForm::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
+    // Captions in another font need other widths.
+    if (event->type() == QEvent::FontChange)
+        terminal_.PlaceControls();
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         terminal_.HandleActivated();
 }

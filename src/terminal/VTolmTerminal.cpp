@@ -2,7 +2,9 @@
 
 #include "terminal/QtTerminalView.h"
 #include "terminal/TerminalForm.h"
+#include "util/UserFolders.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -13,7 +15,8 @@ namespace celdara {
 
 VTolmTerminal::VTolmTerminal(TComponent* owner, QWidget* ownerWindow, TerminalClock clock)
     : TComponent(owner), context_(std::make_unique<QObject>()), owner_(ownerWindow),
-      output_(std::move(clock)), caption_(QStringLiteral("Terminal")) {
+      output_(std::move(clock)), caption_(QStringLiteral("Terminal")),
+      choicesFile_(QString::fromStdString(UserConfigHome() + "/Celdara/terminal.ini")) {
     BuildWindow();
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         QObject::connect(app, &QGuiApplication::applicationStateChanged, context_.get(),
@@ -53,6 +56,7 @@ void VTolmTerminal::SetName(std::string name) {
         {form_, "_Form"},
         {manualLine_, "_ManualLine"},
         {hexManualLine_, "_HexManualLine"},
+        {hexEntryBox_, "_HexEntry"},
         {rGroupMode_, "_RGroupMode"},
         {sendLineButton_, "_SendLinebutton"},
         {btnUndock_, "_BtnUndock"},
@@ -79,6 +83,7 @@ void VTolmTerminal::Loaded() {
     ApplyWindowFlags();
     debugInTime_->setVisible(output_.DebugWindowsVisible());
     debugOutTime_->setVisible(output_.DebugWindowsVisible());
+    RestoreChoices();
     LayOutEntries();
     SetModeIndex(modeIndex_);
     if (form_->isWindow())

@@ -20,6 +20,7 @@
 #include <string_view>
 
 class QButtonGroup;
+class QCheckBox;
 class QGroupBox;
 class QKeyEvent;
 class QLineEdit;
@@ -97,6 +98,11 @@ public:
     void SetShowOnTaskbar(bool value);
     bool ShowHexEdit() const { return showHexEdit_; }
     void SetShowHexEdit(bool value);
+    // The INI file that keeps the choices the user makes in the window (the hex entry's
+    // check box) between starts, under the component's name. Read when the component has
+    // been loaded, written when the user changes a choice; empty keeps nothing.
+    const QString& ChoicesFile() const { return choicesFile_; }
+    void SetChoicesFile(const QString& path) { choicesFile_ = path; }
     VTolmTerminal_ShowOptions ShowOptions() const { return output_.ShowOptions(); }
     void SetShowOptions(VTolmTerminal_ShowOptions value) { output_.SetShowOptions(value); }
     // The older stored property: True adds vttsoShowTimes, False removes it.
@@ -133,9 +139,10 @@ private:
     struct Placed {
         QWidget* widget;
         QRect design;
-        bool anchorRight;  // stretches with the width
-        bool anchorBottom; // keeps its distance to the bottom edge
-        bool anchorTop;    // with anchorBottom: stretches with the height
+        bool anchorRight;         // stretches with the width
+        bool anchorBottom;        // keeps its distance to the bottom edge
+        bool anchorTop;           // with anchorBottom: stretches with the height
+        bool followRight = false; // keeps its width and its distance to the right edge
     };
 
     // The window and its controls (VTolmTerminalWindow.cpp).
@@ -146,6 +153,10 @@ private:
     void ForgetWindow();
     void LayOutControls();
     void LayOutEntries();
+
+    // Choices kept between starts (VTolmTerminalChoices.cpp).
+    void RestoreChoices();
+    void ChooseHexEntry(bool show);
 
     // Floating, docking and closing (VTolmTerminalDocking.cpp).
     void ApplyDocking();
@@ -184,6 +195,7 @@ private:
     QPlainTextEdit* richEdit_ = nullptr;
     QLineEdit* manualLine_ = nullptr;
     QLineEdit* hexManualLine_ = nullptr;
+    QCheckBox* hexEntryBox_ = nullptr;
     QGroupBox* rGroupMode_ = nullptr;
     QButtonGroup* modeButtons_ = nullptr;
     QPushButton* sendLineButton_ = nullptr;
@@ -206,6 +218,7 @@ private:
     bool showOnTaskbar_ = false;
     bool showHexEdit_ = false;
     bool formOnTop_ = false;
+    QString choicesFile_;
 
     std::uint8_t pendingLineEnd_ = 0;
     int mirrorDepth_ = 0;

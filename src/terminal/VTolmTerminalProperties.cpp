@@ -3,10 +3,12 @@
 #include "terminal/VTolmTerminal.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLayout>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <algorithm>
 
 namespace celdara {
@@ -96,6 +98,10 @@ void VTolmTerminal::SetShowHexEdit(bool value) {
     if (value == showHexEdit_)
         return;
     showHexEdit_ = value;
+    if (hexEntryBox_ != nullptr) {
+        const QSignalBlocker quiet(hexEntryBox_); // a property set is no choice of the user's
+        hexEntryBox_->setChecked(value);
+    }
     if (!IsLoading())
         LayOutEntries();
 }

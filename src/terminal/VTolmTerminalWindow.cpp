@@ -5,6 +5,7 @@
 #include "terminal/VTolmTerminal.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -25,6 +26,20 @@ constexpr int kDesignHeight = 450;
 // Longest texts the entry lines take: the hex entry shows three characters per byte.
 constexpr int kMaxTextEntry = 32767;
 constexpr int kMaxHexEntry = 3 * kMaxTextEntry;
+
+// The buttons' design width, and the top of the lower entry line.
+constexpr int kButtonWidth = 75;
+constexpr int kLowerEntryTop = 358;
+constexpr int kEntryHeight = 21;
+
+// A column of buttons is as wide as the widest caption needs (another language, a larger
+// font), and never narrower than designed.
+int ColumnWidth(std::initializer_list<const QWidget*> controls) {
+    int width = kButtonWidth;
+    for (const QWidget* control : controls)
+        width = std::max(width, control->sizeHint().width());
+    return width;
+}
 
 } // namespace
 
@@ -64,6 +79,16 @@ void VTolmTerminal::CreateControls() {
     hexManualLine_ = new QLineEdit(form);
     hexManualLine_->setMaxLength(kMaxHexEntry);
     hexManualLine_->hide();
+    hexEntryBox_ = new QCheckBox(tr("Hex entry"), form);
+    hexEntryBox_->setToolTip(tr("Show the entry line for bytes in hexadecimal"));
+    richEdit_->setToolTip(
+        tr("The marker at the start of each line, after the time:\n"
+           "+  received\n"
+           "-  sent\n"
+           "#  after + or -: the bytes in hexadecimal\n"
+           "E  a message of the program, or a line of the modem's reply as the program read it\n"
+           "?  of no known kind\n"
+           "<#0D> stands for a byte that has no character (here a carriage return)."));
 
     rGroupMode_ = new QGroupBox(tr("Mode"), form);
     auto* modeLayout = new QVBoxLayout(rGroupMode_);
@@ -95,17 +120,31 @@ void VTolmTerminal::CreateControls() {
 }
 
 void VTolmTerminal::PlaceControls() {
+    if (form_ == nullptr || hexEntryBox_ == nullptr)
+        return; // the window is still being built, or gone
+    const int sendWidth = ColumnWidth({sendLineButton_, clear_});
+    const int directLeft = 96 + sendWidth + 5;
+    const int directWidth = ColumnWidth({btnDirect_, btnUndock_});
+    const int fieldsLeft = directLeft + directWidth + 7;
+    const int fieldsWidth = std::max(0, kDesignWidth - 2 - fieldsLeft);
+    const int boxWidth = hexEntryBox_->sizeHint().width();
+    const int boxLeft = kDesignWidth - 2 - boxWidth;
+    const int entryWidth = std::max(0, boxLeft - 4 - 2);
+    // The text entry sits on the lower line, or above the hex entry when that is shown.
+    const int textTop = showHexEdit_ ? kLowerEntryTop - kEntryHeight - 2 : kLowerEntryTop;
     placed_ = {
-        {richEdit_, QRect(0, 0, 398, 357), true, true, true},
-        {manualLine_, QRect(2, 358, 396, 21), true, true, false},
-        {hexManualLine_, QRect(2, 358, 396, 21), true, true, false},
+        {richEdit_, QRect(QPoint(0, 0), QPoint(kDesignWidth - 3, textTop - 3)), true, true, true},
+        {manualLine_, QRect(2, textTop, entryWidth, kEntryHeight), true, true, false},
+        {hexManualLine_, QRect(2, kLowerEntryTop, entryWidth, kEntryHeight), true, true, false},
+        {hexEntryBox_, QRect(boxLeft, kLowerEntryTop, boxWidth, kEntryHeight), false, true, false,
+         true},
         {rGroupMode_, QRect(8, 381, 81, 61), false, true, false},
-        {sendLineButton_, QRect(96, 388, 75, 25), false, true, false},
-        {clear_, QRect(96, 420, 75, 25), false, true, false},
-        {btnUndock_, QRect(176, 420, 75, 25), false, true, false},
-        {debugInTime_, QRect(258, 389, 140, 21), true, true, false},
-        {debugOutTime_, QRect(258, 421, 140, 21), true, true, false},
-        {btnDirect_, QRect(176, 388, 75, 25), false, true, false},
+        {sendLineButton_, QRect(96, 388, sendWidth, 25), false, true, false},
+        {clear_, QRect(96, 420, sendWidth, 25), false, true, false},
+        {btnUndock_, QRect(directLeft, 420, directWidth, 25), false, true, false},
+        {debugInTime_, QRect(fieldsLeft, 389, fieldsWidth, 21), true, true, false},
+        {debugOutTime_, QRect(fieldsLeft, 421, fieldsWidth, 21), true, true, false},
+        {btnDirect_, QRect(directLeft, 388, directWidth, 25), false, true, false},
     };
     LayOutControls();
 }
@@ -121,6 +160,8 @@ void VTolmTerminal::ConnectControls() {
     QObject::connect(btnDirect_, &QPushButton::clicked, context, [this] { SendWithoutLineEnd(); });
     QObject::connect(clear_, &QPushButton::clicked, context, [this] { Clear(); });
     QObject::connect(btnUndock_, &QPushButton::clicked, context, [this] { Undock(); });
+    QObject::connect(hexEntryBox_, &QCheckBox::toggled, context,
+                     [this](bool checked) { ChooseHexEntry(checked); });
     // The owner, a tab widget or Qt itself may delete the window: forget it then.
     QObject::connect(form_, &QObject::destroyed, context, [this] { ForgetWindow(); });
 
@@ -140,6 +181,7 @@ void VTolmTerminal::ForgetWindow() {
     form_ = nullptr;
     richEdit_ = nullptr;
     manualLine_ = hexManualLine_ = debugInTime_ = debugOutTime_ = nullptr;
+    hexEntryBox_ = nullptr;
     rGroupMode_ = nullptr;
     modeButtons_ = nullptr;
     sendLineButton_ = clear_ = btnUndock_ = btnDirect_ = nullptr;
@@ -157,6 +199,8 @@ void VTolmTerminal::LayOutControls() {
         const int bottomGap = kDesignHeight - p.design.bottom() - 1;
         if (p.anchorRight)
             r.setWidth(std::max(0, width - r.left() - rightGap));
+        else if (p.followRight)
+            r.moveLeft(width - rightGap - r.width());
         if (p.anchorBottom && p.anchorTop)
             r.setHeight(std::max(0, height - r.top() - bottomGap));
         else if (p.anchorBottom)
@@ -166,18 +210,10 @@ void VTolmTerminal::LayOutControls() {
 }
 
 void VTolmTerminal::LayOutEntries() {
-    if (form_ == nullptr || placed_.size() < 3)
+    if (form_ == nullptr)
         return;
-    QRect& view = placed_[0].design;
-    QRect& text = placed_[1].design;
-    const QRect& hex = placed_[2].design;
-    if (showHexEdit_)
-        text.moveTop(hex.top() - text.height() - 2);
-    else
-        text.moveTop(hex.top());
-    view.setBottom(text.top() - 3); // ends 2 pixels above the text entry
     hexManualLine_->setVisible(showHexEdit_);
-    LayOutControls();
+    PlaceControls();
 }
 
 } // namespace celdara

@@ -1,20 +1,26 @@
 // The terminal window, offscreen: keys and buttons, the entry lines, docking and closing,
 // naming, and traffic in the real text view.
+#include "terminal/TerminalKinds.h"
 #include "terminal/VTolmTerminal.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTranslator>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -28,17 +34,23 @@ constexpr double kNineOhFive = (9 * 3600 + 5 * 60 + 3.120) / 86400.0;
 
 class TerminalWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        terminal = std::make_unique<VTolmTerminal>(
+    void SetUp() override { terminal = NewTerminal(); }
+
+    // A terminal as a program starts it, its choices kept in this test's own file.
+    std::unique_ptr<VTolmTerminal> NewTerminal() {
+        auto made = std::make_unique<VTolmTerminal>(
             nullptr, nullptr, TerminalClock{[this] { return tick; }, [] { return kNineOhFive; }});
-        terminal->BeginLoading();
-        terminal->SetName("termMain");
-        terminal->SetCaption("Terminal");
-        terminal->SetVisible(true);
-        terminal->OnTermSendData = TTermSendData::From(
+        made->BeginLoading();
+        made->SetName("termMain");
+        made->SetCaption("Terminal");
+        made->SetVisible(true);
+        made->SetChoicesFile(ChoicesFile());
+        made->OnTermSendData = TTermSendData::From(
             [this](const std::uint8_t* data, int count) { sent.emplace_back(data, data + count); });
-        terminal->Loaded();
+        made->Loaded();
+        return made;
     }
+    QString ChoicesFile() const { return choicesDir.filePath("terminal.ini"); }
 
     template <typename T>
     T* Control(const char* suffix) {
@@ -52,6 +64,7 @@ protected:
     }
     QLineEdit* TextEntry() { return Control<QLineEdit>("_ManualLine"); }
     QLineEdit* HexEntry() { return Control<QLineEdit>("_HexManualLine"); }
+    QCheckBox* HexEntryBox() { return Control<QCheckBox>("_HexEntry"); }
     QPlainTextEdit* View() { return Control<QPlainTextEdit>("_RichEdit"); }
     // The line at the top of the view (without wrapping the scroll bar counts lines).
     QString TopLine() {
@@ -66,6 +79,7 @@ protected:
     }
 
     Tick tick = 5000;
+    QTemporaryDir choicesDir;
     std::unique_ptr<VTolmTerminal> terminal;
     std::vector<Bytes> sent;
 };
@@ -224,7 +238,60 @@ TEST(TerminalTranslation, UnderACzechLocaleTheControlsCarryTheirCzechCaptionsAnd
     }
     EXPECT_EQ(terminal.Form()->findChild<QGroupBox*>("termMain_RGroupMode")->title(),
               QString::fromUtf8("Režim"));
+    auto* box = terminal.Form()->findChild<QCheckBox*>("termMain_HexEntry");
+    EXPECT_EQ(box->text(), QString::fromUtf8("Hex vstup"));
+    EXPECT_EQ(box->toolTip(), QString::fromUtf8("Zobrazit řádek pro zadání bajtů šestnáctkově"));
     EXPECT_EQ(terminal.Form()->windowTitle(), QString::fromUtf8("Terminál"));
+}
+
+// A caption is never cut off: each button and the check box are at least as wide as their
+// size hint, in English and in Czech ("Uvolnit okno", disabled while floating), also when
+// the owner's font is larger than the window's own.
+TEST(TerminalTranslation, CaptionsFitTheirControls) {
+    struct Case {
+        const char* name;
+        bool czech;
+        qreal pointSize; // 0: the window's own font
+    };
+    const Case cases[] = {
+        {"English", false, 0},
+        {"Czech", true, 0},
+        {"Czech, larger font", true, 12},
+    };
+    for (const Case& c : cases) {
+        QTranslator czech;
+        if (c.czech) {
+            ASSERT_TRUE(
+                czech.load(QLocale(QLocale::Czech, QLocale::Czechia), "terminal", "_", ":/i18n"));
+            QCoreApplication::installTranslator(&czech);
+        }
+        VTolmTerminal terminal(nullptr);
+        terminal.SetName("termMain");
+        QCoreApplication::removeTranslator(&czech);
+        QWidget* form = terminal.Form();
+        if (c.pointSize > 0) {
+            QFont font = form->font();
+            font.setPointSizeF(c.pointSize);
+            form->setFont(font);
+        }
+        std::vector<QWidget*> controls;
+        for (QPushButton* button : form->findChildren<QPushButton*>())
+            controls.push_back(button);
+        controls.push_back(form->findChild<QCheckBox*>("termMain_HexEntry"));
+        ASSERT_EQ(controls.size(), 5u) << c.name;
+        for (QWidget* control : controls)
+            EXPECT_LE(control->sizeHint().width(), control->width())
+                << c.name << ": " << control->objectName().toStdString();
+        // Nothing overlaps: the columns move aside for wider ones.
+        auto* send = form->findChild<QPushButton*>("termMain_SendLinebutton");
+        auto* direct = form->findChild<QPushButton*>("termMain_BtnDirect");
+        auto* undock = form->findChild<QPushButton*>("termMain_BtnUndock");
+        EXPECT_LT(send->geometry().right(), direct->x()) << c.name;
+        EXPECT_EQ(direct->x(), undock->x()) << c.name;
+        if (c.czech) {
+            EXPECT_EQ(undock->text(), "Uvolnit okno");
+        }
+    }
 }
 
 TEST_F(TerminalWindowTest, ModeGroupFollowsItsItems) {
@@ -373,12 +440,128 @@ TEST_F(TerminalWindowTest, HexEntryIsLaidOutBelowTheTextEntry) {
     EXPECT_EQ(TextEntry()->y(), textTop);
 }
 
+TEST_F(TerminalWindowTest, HexEntryBoxShowsTheHexEntryAndTheChoiceSurvivesANewWindow) {
+    QCheckBox* box = HexEntryBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Hex entry");
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_TRUE(HexEntry()->isHidden());
+
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_FALSE(HexEntry()->isHidden());
+    EXPECT_TRUE(terminal->ShowHexEdit());
+
+    terminal = NewTerminal();
+    EXPECT_TRUE(HexEntryBox()->isChecked());
+    EXPECT_FALSE(HexEntry()->isHidden());
+
+    // By keyboard: Space on the focused box.
+    HexEntryBox()->setFocus();
+    QTest::keyClick(HexEntryBox(), Qt::Key_Space);
+    EXPECT_TRUE(HexEntry()->isHidden());
+    terminal = NewTerminal();
+    EXPECT_FALSE(HexEntryBox()->isChecked());
+    EXPECT_TRUE(HexEntry()->isHidden());
+}
+
+TEST_F(TerminalWindowTest, HexEntryPropertyMovesTheBoxButStoresNothing) {
+    terminal->SetShowHexEdit(true);
+    EXPECT_TRUE(HexEntryBox()->isChecked());
+    terminal = NewTerminal();
+    EXPECT_FALSE(terminal->ShowHexEdit());
+}
+
+// What the choices file holds for this terminal; the property set while loading is kept
+// unless the file says otherwise.
+TEST_F(TerminalWindowTest, StoredHexEntryChoiceIsReadOrLeftAlone) {
+    struct Case {
+        const char* name;
+        const char* group;
+        const char* value; // null: no entry
+        bool loadedWith;
+        bool shown;
+    };
+    const Case cases[] = {
+        {"stored 1", "termMain", "1", false, true},
+        {"stored true", "termMain", "true", false, true},
+        {"stored 0 overrides the property", "termMain", "0", true, false},
+        {"stored false", "termMain", "false", true, false},
+        {"malformed keeps the property", "termMain", "yes please", true, true},
+        {"malformed keeps the default", "termMain", "2", false, false},
+        {"empty value", "termMain", "", false, false},
+        {"no entry", "termMain", nullptr, true, true},
+        {"another terminal's choice", "termOther", "1", false, false},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(ChoicesFile());
+        if (c.value != nullptr) {
+            QSettings file(ChoicesFile(), QSettings::IniFormat);
+            file.setValue(QString(c.group) + "/HexEntry", QString(c.value));
+        }
+        VTolmTerminal fresh(nullptr);
+        fresh.BeginLoading();
+        fresh.SetName("termMain");
+        fresh.SetChoicesFile(ChoicesFile());
+        fresh.SetShowHexEdit(c.loadedWith);
+        fresh.Loaded();
+        EXPECT_EQ(fresh.ShowHexEdit(), c.shown) << c.name;
+        auto* box = fresh.Form()->findChild<QCheckBox*>("termMain_HexEntry");
+        EXPECT_EQ(box->isChecked(), c.shown) << c.name;
+        EXPECT_EQ(fresh.Form()->findChild<QLineEdit*>("termMain_HexManualLine")->isHidden(),
+                  !c.shown)
+            << c.name;
+    }
+}
+
+TEST_F(TerminalWindowTest, WithoutAChoicesFileTheChoiceLastsThisRunOnly) {
+    terminal->SetChoicesFile({});
+    QTest::mouseClick(HexEntryBox(), Qt::LeftButton, {}, QPoint(4, HexEntryBox()->height() / 2));
+    EXPECT_FALSE(HexEntry()->isHidden());
+    EXPECT_FALSE(QFile::exists(ChoicesFile()));
+}
+
+// The program echoes what it sends into the terminal, the user's command and then the
+// poll's; each is a line of its own.
+TEST_F(TerminalWindowTest, TypedCommandAndPollCommandEchoOnSeparateLines) {
+    terminal->SetShowOptions(vttsoShowTimes);
+    terminal->OnTermSendData = TTermSendData::From(
+        [this](const std::uint8_t* data, int count) { terminal->AddChars(data, count, 5); });
+    QTest::keyClicks(TextEntry(), "ATI");
+    QTest::keyClick(TextEntry(), Qt::Key_Return);
+    terminal->AddString("AT+CSQ;+COPS=3,0;+COPS?\r", 5);
+    terminal->AddLine("+CSQ: 24,0", 6);
+    terminal->FlushView();
+    EXPECT_EQ(View()->toPlainText(), "9:05:03.120:  - ATI<#0D>\n"
+                                     "9:05:03.120:  - AT+CSQ;+COPS=3,0;+COPS?<#0D>\n"
+                                     "9:05:03.120: E +CSQ: 24,0\n");
+}
+
+// Every marker a kind can put at the start of a line has a line of the tooltip to itself.
+TEST_F(TerminalWindowTest, ViewTooltipExplainsEveryMarker) {
+    const QStringList hintLines = View()->toolTip().split('\n');
+    for (int kind = 0; kind < kTerminalKindCount; ++kind) {
+        for (const char c : TerminalKind(kind).marker) {
+            if (c == ' ')
+                continue;
+            const QString start = QString(QChar(c)) + "  ";
+            EXPECT_TRUE(std::any_of(hintLines.begin(), hintLines.end(),
+                                    [&](const QString& line) { return line.startsWith(start); }))
+                << "kind " << kind << " marker " << c;
+        }
+    }
+}
+
 TEST_F(TerminalWindowTest, ControlsFollowTheWindowSize) {
     QWidget* form = terminal->Form();
+    const QRect direct = Control<QPushButton>("_BtnDirect")->geometry();
+    const int boxWidth = HexEntryBox()->width();
     form->resize(600, 500);
     EXPECT_EQ(View()->geometry(), QRect(0, 0, 598, 406));
-    EXPECT_EQ(TextEntry()->geometry(), QRect(2, 408, 596, 21));
-    EXPECT_EQ(Control<QPushButton>("_BtnDirect")->geometry(), QRect(176, 438, 75, 25));
+    // The entry stretches, the check box beside it keeps its width and follows the edge.
+    EXPECT_EQ(HexEntryBox()->geometry(), QRect(598 - boxWidth, 408, boxWidth, 21));
+    EXPECT_EQ(TextEntry()->geometry(), QRect(2, 408, 598 - boxWidth - 6, 21));
+    EXPECT_EQ(Control<QPushButton>("_BtnDirect")->geometry(), direct.translated(0, 50));
     EXPECT_EQ(terminal->FormWidth(), 600);
     EXPECT_EQ(terminal->FormHeight(), 500);
 }

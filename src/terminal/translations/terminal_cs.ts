@@ -43,5 +43,29 @@
         <source>Send without a line end</source>
         <translation>Odeslat bez odřádkování</translation>
     </message>
+    <message>
+        <source>Hex entry</source>
+        <translation>Hex vstup</translation>
+    </message>
+    <message>
+        <source>Show the entry line for bytes in hexadecimal</source>
+        <translation>Zobrazit řádek pro zadání bajtů šestnáctkově</translation>
+    </message>
+    <message>
+        <source>The marker at the start of each line, after the time:
++  received
+-  sent
+#  after + or -: the bytes in hexadecimal
+E  a message of the program, or a line of the modem&apos;s reply as the program read it
+?  of no known kind
+&lt;#0D&gt; stands for a byte that has no character (here a carriage return).</source>
+        <translation>Značka na začátku každého řádku, za časem:
++  přijato
+-  odesláno
+#  za + nebo -: bajty šestnáctkově
+E  zpráva programu nebo řádek odpovědi modemu, jak jej program přečetl
+?  neznámého druhu
+&lt;#0D&gt; zastupuje bajt, který nemá znak (zde návrat vozíku).</translation>
+    </message>
 </context>
 </TS>
