@@ -169,6 +169,7 @@ void ModemMonitor::LoadOperators(const std::string& settingsFolder) {
     if (!error.empty())
         TermLine("  " + error);
     view_.SetOperatorItems(items);
+    OperatorItems_ = std::move(items);
     view_.SetOperatorGroupEnabled(true);
 }
 
@@ -191,9 +192,20 @@ void ModemMonitor::RefreshDisplay() {
     std::lock_guard lock(ShownLock_);
     view_.SetGraphSample(GraphSampleOf(ShownStatus_, LastServingChannel_));
     view_.SetStatusPanel(kPanelOperator, OperatorPanelText(ShownStatus_));
-    view_.SetCellGrid(CellGridOf(ShownStatus_));
-    view_.SetRadioPanel(RadioPanelOf(ShownStatus_));
+    const TAccessTech layout = LayoutTechOf(ShownStatus_, LayoutTech_);
+    view_.SetCellGrid(CellGridOf(ShownStatus_, layout));
+    view_.SetRadioPanel(RadioPanelOf(ShownStatus_, layout));
     view_.SetConnectionLabel(ConnectionLabelText(ShownStatus_));
+    ShowSelection();
+}
+
+void ModemMonitor::ShowSelection() {
+    // The user's pick stays checked from the click until a cycle after the switch tells
+    // the modem's own selection.
+    if (ShownStatus_.SelectionModeValid)
+        SwitchingTo_.clear();
+    if (PendingOperator_.empty() && SwitchingTo_.empty())
+        view_.SetOperatorChecked(CheckedOperatorOf(ShownStatus_, OperatorItems_));
 }
 
 void ModemMonitor::RunMachine() {
@@ -218,6 +230,7 @@ void ModemMonitor::RunStep() {
         TermLine("machine: INIT");
         ClearModemStatus(WorkStatus_);
         PendingOperator_.clear();
+        DropSwitch();
         DropScan("the port was chosen anew");
         DeviceLost_ = false;
         WaitingForPort_ = false;
@@ -697,6 +710,14 @@ void ModemMonitor::EndSwitch(const std::string& why) {
     TermLine("  " + why);
     view_.ShowStatusMessage(why, kSwitchMessageMs);
     view_.SetOperatorGroupEnabled(true);
+    // The modem keeps its selection: the group shows it again at the next refresh.
+    SwitchingTo_.clear();
+}
+
+void ModemMonitor::DropSwitch() {
+    if (!SwitchingTo_.empty())
+        view_.ShowStatusMessage("", 0);
+    SwitchingTo_.clear();
 }
 
 void ModemMonitor::SwitchOperator() {
@@ -714,9 +735,13 @@ void ModemMonitor::SwitchOperator() {
         ClearShown();
         Exchange_.Send(PendingOperator_ == "AUTO" ? std::string("AT+COPS=0\r")
                                                   : "AT+COPS=1,2,\"" + PendingOperator_ + "\"\r",
-                       60000);
+                       kSwitchWaitMs);
         SwitchingTo_ = PendingOperator_;
         PendingOperator_.clear();
+        // Until the switch ends: the refusal's or the time-out's sentence, or the OK's
+        // clearing, takes its place.
+        view_.ShowStatusMessage(SwitchingText(SwitchingTo_, OperatorItems_), kSwitchWaitMs);
+        RefreshDisplay();
         Next(301, false);
         break;
     case 301:
@@ -733,7 +758,10 @@ void ModemMonitor::SwitchOperator() {
             Next(400, true);
         } else if (LineBeginsWith("OK")) {
             Exchange_.Stop();
+            view_.ShowStatusMessage("", 0);
             view_.SetOperatorGroupEnabled(true);
+            // What the cycle polled before the switch is not the new network's.
+            ClearModemStatus(WorkStatus_);
             ClearShown();
             RefreshDisplay();
             Next(400, true);

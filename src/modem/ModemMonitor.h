@@ -27,6 +27,8 @@ inline constexpr const char* PollCommand =
 inline constexpr int kSilentResends = 3;
 // How long the status bar says why an operator switch ended without an "OK".
 inline constexpr int kSwitchMessageMs = 10000;
+// How long a switch (AT+COPS=0 or =1) is awaited, and said to be under way at most.
+inline constexpr int kSwitchWaitMs = 60000;
 
 class ModemMonitor {
 public:
@@ -152,12 +154,16 @@ private:
     // The operator switch ended without an "OK": say why, and give the group back.
     void EndSwitch(const std::string& why);
     std::string SwitchTarget() const;
+    // The port was chosen anew: a switch under way is no longer said nor awaited.
+    void DropSwitch();
     // The silent-port hint: a preparation command went unanswered / the modem said something.
     void NoteSilence();
     void NoteAnswer();
     void ClearSilentHint();
     void ClearShown();
     void CopyToShown();
+    // Checks the operator group's item of the shown selection, unless a switch is pending.
+    void ShowSelection();
 
     VTolmTopDistributor& distTop_;
     IModemPort& port_;
@@ -183,6 +189,9 @@ private:
     TRadioQueryPlan RadioPlan_;
     std::string PendingOperator_;
     std::string SwitchingTo_; // the operator of the switch under way
+    // The operator group's items as the view has them, and the technology the panels keep.
+    std::vector<std::string> OperatorItems_;
+    TAccessTech LayoutTech_ = TAccessTech::Unknown;
     bool ScanRequested_ = false;
     bool Scanning_ = false;     // AT+COPS=? sent, its end awaited (step 310)
     bool AbortingScan_ = false; // cancelled, the end of the aborted command awaited (311)

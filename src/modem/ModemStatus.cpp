@@ -9,6 +9,7 @@ void ClearModemStatus(TModemStatus& status) {
     status.ActivityValid = false;
     status.OperatorNameValid = false;
     status.OperatorCodeValid = false;
+    status.SelectionModeValid = false;
     for (TCellInfo& cell : status.Cells)
         cell.Valid = false;
     status.Radio = {};

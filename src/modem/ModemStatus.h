@@ -44,6 +44,10 @@ struct TModemStatus {
     bool OperatorNameValid = false;
     std::string OperatorCode; // country and network code as one digit string
     bool OperatorCodeValid = false;
+    // The <mode> of +COPS? (27.007 7.3): 0 automatic, 1 manual, 2 deregistered, 3 format set
+    // only, 4 manual with automatic fallback.
+    std::int32_t SelectionMode = 0;
+    bool SelectionModeValid = false;
     // The GSM cells of the ^MONI / ^MONP listings.
     std::array<TCellInfo, kCellRowCount> Cells{};
     // What the modem tells of its radio beyond that (technology, LTE/UMTS/NR cells).

@@ -44,6 +44,8 @@ public:
     virtual void SetOperatorGroupEnabled(bool enabled) = 0;
     // The operator group's items, "Auto select" first.
     virtual void SetOperatorItems(const std::vector<std::string>& items) = 0;
+    // Checks item `index` of the operator group (CheckedOperatorOf); -1 checks none.
+    virtual void SetOperatorChecked(int index) { (void)index; }
 
     // The port the user chose in the port box.
     virtual std::string PortBoxText() = 0;

@@ -79,6 +79,24 @@ void ParseCellLine(std::string_view line, int skipped, TCellInfo& cell) {
     cell = read;
 }
 
+// 27.007 7.3, "Operator selection +COPS":
+//   +COPS?  ->  +COPS: <mode>[,<format>,<oper>[,<AcT>]]
+//   <mode>  0 automatic (<oper> field is ignored), 1 manual (<oper> field shall be present,
+//           and <AcT> optionally), 2 deregister from network, 3 set only <format> (for read
+//           command +COPS?), do not attempt registration/deregistration, 4 manual/automatic
+//           (<oper> field shall be present); if manual selection fails, automatic mode
+//           (<mode>=0) is entered.
+// The mode is taken from every reply that has one, with or without an operator; a mode
+// outside that table, or no number at all, leaves it unknown.
+void ReadSelectionMode(std::string_view line, std::size_t colon, std::size_t comma,
+                       TModemStatus& status) {
+    const int mode = NumberBetween(line, colon, comma == npos ? line.size() : comma, -1);
+    if (mode < 0 || mode > 4)
+        return;
+    status.SelectionMode = mode;
+    status.SelectionModeValid = true;
+}
+
 } // namespace
 
 void ParseSignalQuality(std::string_view reply, TModemStatus& status) {
@@ -102,6 +120,7 @@ void ParseOperator(std::string_view reply, TModemStatus& status) {
     const auto [line, a, b] = SplitReply(reply);
     if (a == npos)
         return;
+    ReadSelectionMode(line, a, b, status);
     if (b == npos) {
         // The mode alone: no operator is selected at all.
         SetOperatorUnknown(status, true);

@@ -18,8 +18,6 @@ std::string Printf(const char* format, Args... args) {
     return buf;
 }
 
-constexpr int kStateUnknown = 4;
-
 // A measurement that is there and is a number a receiver could have measured: a level or
 // quality a thousand dB away from zero is a misread field, not a value to show.
 std::optional<double> Measured(const std::optional<double>& value) {
@@ -212,8 +210,8 @@ namespace {
 
 // An LTE or 5G modem is often registered for data alone while +CREG, the circuit-switched
 // domain, says it is not: a registration in any domain counts, then an attachment for
-// emergency or RLOS only, then what +CREG says.
-int RegistrationOf(const TModemStatus& status) {
+// emergency or RLOS only, then what +CREG says; nothing when no domain tells of one.
+std::optional<int> RegistrationOf(const TModemStatus& status) {
     const std::optional<int> states[] = {
         status.RegStateValid ? std::optional<int>(status.RegState) : std::nullopt,
         status.Radio.PsRegState,
@@ -227,19 +225,54 @@ int RegistrationOf(const TModemStatus& status) {
     for (const std::optional<int>& state : states)
         if (state)
             return *state;
-    return kStateUnknown;
+    return std::nullopt;
+}
+
+// The parser marks an operator the modem said it has none of as "?".
+bool Named(bool valid, const std::string& text) {
+    return valid && !text.empty() && text != "?";
+}
+
+// The operator group's item "<name> (<code>)" of `code`, behind "Auto select"; -1 for none.
+int ItemOfCode(const std::vector<std::string>& items, const std::string& code) {
+    const std::string marked = "(" + code + ")";
+    for (std::size_t i = 1; i < items.size(); ++i)
+        if (items[i].find(marked) != std::string::npos)
+            return static_cast<int>(i);
+    return -1;
 }
 
 } // namespace
 
 std::string OperatorPanelText(const TModemStatus& status) {
-    std::string text = status.OperatorNameValid ? status.OperatorName : "?";
-    if (status.OperatorCodeValid)
+    std::string text = Named(status.OperatorNameValid, status.OperatorName) ? status.OperatorName
+                                                                            : "operator not known";
+    if (Named(status.OperatorCodeValid, status.OperatorCode))
         text += " (" + status.OperatorCode + ")";
-    const char* registration = RegistrationStateText(RegistrationOf(status));
-    if (*registration != '\0')
-        text += std::string(", ") + registration;
+    const std::optional<int> state = RegistrationOf(status);
+    const char* registration = state ? RegistrationStateText(*state) : "";
+    text += std::string(", ") + (*registration != '\0' ? registration : "registration not known");
     return text;
+}
+
+int CheckedOperatorOf(const TModemStatus& status, const std::vector<std::string>& items) {
+    if (!status.SelectionModeValid || items.empty())
+        return -1;
+    if (status.SelectionMode == 0)
+        return 0;
+    if (status.SelectionMode != 1 && status.SelectionMode != 4)
+        return -1;
+    if (!Named(status.OperatorCodeValid, status.OperatorCode))
+        return -1;
+    return ItemOfCode(items, status.OperatorCode);
+}
+
+std::string SwitchingText(const std::string& target, const std::vector<std::string>& items) {
+    static const char* const ellipsis = "\xe2\x80\xa6";
+    if (target == "AUTO")
+        return std::string("Switching to automatic selection") + ellipsis;
+    const int item = ItemOfCode(items, target);
+    return "Switching to " + (item > 0 ? items[static_cast<std::size_t>(item)] : target) + ellipsis;
 }
 
 TCellRowTexts CellRowTexts(const TCellInfo& cell) {
@@ -309,6 +342,13 @@ std::vector<std::string> GsmRowTexts(const TRadioCell& cell) {
             Measured(cell.Rssi) ? Printf("%4.0f", *cell.Rssi) : "-", "-",  OperatorCodeText(cell)};
 }
 
+// Some modems list the serving cell among the neighbours again; it is the same cell when its
+// channel and PCI or PSC are.
+bool SameCell(const TRadioCell& neighbour, const TRadioCell& serving) {
+    return neighbour.Channel && neighbour.PhysicalId && neighbour.Channel == serving.Channel &&
+           neighbour.PhysicalId == serving.PhysicalId;
+}
+
 // The serving cell, the NR leg on 5G NSA, then the neighbours, each with the technology it
 // is listed under: the anchor and the neighbours of 5G NSA are LTE cells.
 std::vector<std::pair<const TRadioCell*, TAccessTech>> ListedCells(const TRadioStatus& radio,
@@ -318,7 +358,8 @@ std::vector<std::pair<const TRadioCell*, TAccessTech>> ListedCells(const TRadioS
     if (radio.NrLeg)
         listed.emplace_back(&*radio.NrLeg, TAccessTech::NrNsa);
     for (const TRadioCell& neighbour : radio.Neighbours)
-        listed.emplace_back(&neighbour, cells);
+        if (!SameCell(neighbour, radio.Serving))
+            listed.emplace_back(&neighbour, cells);
     return listed;
 }
 
@@ -329,7 +370,7 @@ bool AnyGsmCellValid(const TModemStatus& status) {
 
 TCellGrid MoniGrid(const TModemStatus& status) {
     const TCellRowTexts& headers = CellGridHeaders();
-    TCellGrid grid{{headers.begin(), headers.end()}, {}};
+    TCellGrid grid{{headers.begin(), headers.end()}, {}, {}};
     for (const TCellInfo& cell : status.Cells) {
         const TCellRowTexts row = CellRowTexts(cell);
         grid.Rows.emplace_back(row.begin(), row.end());
@@ -337,10 +378,15 @@ TCellGrid MoniGrid(const TModemStatus& status) {
     return grid;
 }
 
-} // namespace
+// Band and operator code are names; every other column is a number.
+std::vector<bool> NumberColumnsOf(const std::vector<std::string>& headers) {
+    std::vector<bool> numbers;
+    for (const std::string& header : headers)
+        numbers.push_back(header != "band" && header != "MCC MNC");
+    return numbers;
+}
 
-TCellGrid CellGridOf(const TModemStatus& status) {
-    const TAccessTech tech = ServingTechOf(status);
+TCellGrid GridOfTech(const TModemStatus& status, TAccessTech tech) {
     const bool gsm = tech == TAccessTech::Gsm || tech == TAccessTech::Unknown;
     if (tech == TAccessTech::Unknown || (gsm && AnyGsmCellValid(status)))
         return MoniGrid(status);
@@ -361,6 +407,30 @@ TCellGrid CellGridOf(const TModemStatus& status) {
         }
         grid.Rows.push_back(std::move(texts));
     }
+    return grid;
+}
+
+// A status that names no technology shows in the layout's.
+TAccessTech ShownTechOf(const TModemStatus& status, TAccessTech layout) {
+    const TAccessTech tech = ServingTechOf(status);
+    return tech == TAccessTech::Unknown && !AnyGsmCellValid(status) ? layout : tech;
+}
+
+} // namespace
+
+TAccessTech LayoutTechOf(const TModemStatus& status, TAccessTech& LastLayoutTech) {
+    const TAccessTech tech = ServingTechOf(status);
+    // GSM without a radio cell has no panel: its layout is the ^MONI grid's.
+    if (tech == TAccessTech::Gsm && status.Radio.Serving == TRadioCell{})
+        LastLayoutTech = TAccessTech::Unknown;
+    else if (tech != TAccessTech::Unknown || AnyGsmCellValid(status))
+        LastLayoutTech = tech;
+    return LastLayoutTech;
+}
+
+TCellGrid CellGridOf(const TModemStatus& status, TAccessTech layout) {
+    TCellGrid grid = GridOfTech(status, ShownTechOf(status, layout));
+    grid.NumberColumns = NumberColumnsOf(grid.Headers);
     return grid;
 }
 
@@ -482,12 +552,14 @@ void AddLteIdentity(TRadioPanel& panel, const TModemStatus& status, TAccessTech 
 
 } // namespace
 
-TRadioPanel RadioPanelOf(const TModemStatus& status) {
-    const TAccessTech tech = ServingTechOf(status);
+TRadioPanel RadioPanelOf(const TModemStatus& status, TAccessTech layout) {
+    const TAccessTech own = ServingTechOf(status);
+    const TAccessTech tech = ShownTechOf(status, layout);
     TRadioPanel panel;
-    // GSM told by ^MONI alone has its grid; only a GSM cell of the radio status has a panel.
+    // GSM told by ^MONI alone has its grid; only a GSM cell of the radio status has a panel,
+    // and a GSM layout kept while the values are away.
     if (tech == TAccessTech::Unknown ||
-        (tech == TAccessTech::Gsm && status.Radio.Serving == TRadioCell{}))
+        (own == TAccessTech::Gsm && status.Radio.Serving == TRadioCell{}))
         return panel;
     panel.Technology = TechnologyText(status, tech);
     panel.Carriers = CarrierRowsOf(status);

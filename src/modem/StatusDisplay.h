@@ -61,11 +61,29 @@ TGraphSample GraphSampleOf(const TModemStatus& status, int& LastServingChannel);
 // empty for any other value.
 const char* RegistrationStateText(int state);
 
-// "<name> (<code>), <registration>", with "?" for an unknown name. The registration is
-// +CREG's, unless +CGREG, +CEREG or +C5GREG tell of one (registered, home or roaming, SMS
-// only and CSFB not preferred included) where +CREG does not; an attachment for emergency
-// bearer services or RLOS only comes next.
+// "<name> (<code>), <registration>"; "operator not known" for a name the modem did not give
+// (or gave as "?"), without a code it did not give, and "registration not known" when no
+// domain tells of one. The registration is +CREG's, unless +CGREG, +CEREG or +C5GREG tell
+// of one (registered, home or roaming, SMS only and CSFB not preferred included) where
+// +CREG does not; an attachment for emergency bearer services or RLOS only comes next.
 std::string OperatorPanelText(const TModemStatus& status);
+
+// The item of the operator group the modem's selection names: 0 ("Auto select") for the
+// automatic mode, the item whose "(<code>)" is the operator of a manual selection (mode 1,
+// or 4 while the manual choice holds); -1 while the mode is not known, for a deregistered
+// modem, and for an operator the group does not list.
+int CheckedOperatorOf(const TModemStatus& status, const std::vector<std::string>& items);
+
+// What the status bar says while a switch runs: "Switching to automatic selection…" for
+// "AUTO", else "Switching to <the group's item of that code>…", or to the bare code when
+// the group does not list it.
+std::string SwitchingText(const std::string& target, const std::vector<std::string>& items);
+
+// The technology whose layout the grid and the radio panel keep. A status that names one
+// gives it and it becomes the last one; a status of ^MONI cells without one (a GSM modem)
+// forgets it; a status that tells neither (cleared for a switch, a cycle not yet ended)
+// keeps the last one, so the panels do not jump while the values are away.
+TAccessTech LayoutTechOf(const TModemStatus& status, TAccessTech& LastLayoutTech);
 
 // The six texts of a grid row; "-" in every column for an invalid cell.
 TCellRowTexts CellRowTexts(const TCellInfo& cell);
@@ -74,14 +92,18 @@ TCellRowTexts CellRowTexts(const TCellInfo& cell);
 // without a radio technology, and on GSM, the six columns of ^MONI (CellGridHeaders,
 // CellRowTexts); on LTE and NR channel, band, PCI, RSRP, RSRQ, SINR and MCC MNC; on UMTS
 // channel, band, PSC, RSCP, Ec/Io and MCC MNC. Always kCellRowCount rows as wide as the
-// headers, "-" where nothing is known.
+// headers, "-" where nothing is known. A neighbour that is the serving cell again (same
+// channel and PCI or PSC) is left out. `layout` (LayoutTechOf) stands in for a status that
+// names no technology. NumberColumns marks, per column, the ones that hold numbers (the
+// window aligns them to the right).
 struct TCellGrid {
     std::vector<std::string> Headers;
     std::vector<std::vector<std::string>> Rows;
+    std::vector<bool> NumberColumns;
 
     bool operator==(const TCellGrid&) const = default;
 };
-TCellGrid CellGridOf(const TModemStatus& status);
+TCellGrid CellGridOf(const TModemStatus& status, TAccessTech layout = TAccessTech::Unknown);
 
 // How good a measurement is; Unknown for a value not measured.
 enum class TQuality { Unknown, Poor, Fair, Good, Excellent };
@@ -130,7 +152,8 @@ std::vector<TCarrierRowTexts> CarrierRowsOf(const TModemStatus& status);
 // the anchor's, then the NR leg's as "NR RSRP" ...), the cell's identity (TAC and cell
 // identity in hex and decimal, eNodeB, PCI; LAC, cell identity and PSC on UMTS; LAC and CI
 // on GSM) and the carriers table. All empty for a status without a radio technology: a ^MONI
-// modem shows no panel.
+// modem shows no panel. With `layout` (LayoutTechOf) for a status that names no technology,
+// that technology's panel with "-" for every value.
 struct TRadioPanel {
     std::string Technology;
     std::vector<TMetricText> Metrics;
@@ -140,7 +163,7 @@ struct TRadioPanel {
     bool Empty() const { return Technology.empty(); }
     bool operator==(const TRadioPanel&) const = default;
 };
-TRadioPanel RadioPanelOf(const TModemStatus& status);
+TRadioPanel RadioPanelOf(const TModemStatus& status, TAccessTech layout = TAccessTech::Unknown);
 
 // "Ring, ring", "Call in progress" or empty.
 std::string ConnectionLabelText(const TModemStatus& status);

@@ -174,7 +174,7 @@ TEST_F(MonitorTest, SwitchesToAnOperatorAndBackToAutomaticSelection) {
     ASSERT_TRUE(RunUntil([&] { return view.operatorsEnabled; }, 5000));
     EXPECT_EQ(modem->Count("AT+COPS=1,2,\"23002\"\r"), 1);
     EXPECT_EQ(monitor->PendingOperator(), "");
-    EXPECT_EQ(view.panels[kPanelOperator], "?, registration state unknown");
+    EXPECT_EQ(view.panels[kPanelOperator], "operator not known, registration not known");
 
     monitor->rgpOperatorsClick(0, "Auto select");
     EXPECT_EQ(monitor->PendingOperator(), "AUTO");

@@ -153,6 +153,7 @@ public:
     void SetConnectionLabel(const std::string& text) override { connection = text; }
     void SetOperatorGroupEnabled(bool enabled) override { operatorsEnabled = enabled; }
     void SetOperatorItems(const std::vector<std::string>& items) override { operatorItems = items; }
+    void SetOperatorChecked(int index) override { checkedOperator = index; }
     std::string PortBoxText() override { return portBox; }
     void ShowPortState(TCommState state) override { portStates.push_back(state); }
     void ProcessMessages() override { ++processCalls; }
@@ -176,6 +177,7 @@ public:
     std::string connection;
     bool operatorsEnabled = false;
     std::vector<std::string> operatorItems;
+    int checkedOperator = -2; // -2: never set
     std::string portBox = "ttyUSB0";
     std::vector<TCommState> portStates;
     int processCalls = 0;

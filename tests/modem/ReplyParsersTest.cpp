@@ -1,6 +1,7 @@
 #include "modem/ReplyParsers.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace celdara {
 namespace {
@@ -109,6 +110,46 @@ TEST(OperatorTest, MalformedLinesChangeNothing) {
         EXPECT_FALSE(s.OperatorCodeValid) << line;
         EXPECT_EQ(s.OperatorName, "") << line;
     }
+}
+
+// 27.007 7.3: +COPS: <mode>[,<format>,<oper>[,<AcT>]], <mode> 0 automatic, 1 manual,
+// 2 deregister, 3 set only <format>, 4 manual/automatic.
+TEST(OperatorTest, TheSelectionModeIsReadFromEveryForm) {
+    const struct {
+        const char* name;
+        const char* line;
+        std::optional<int> mode;
+    } cases[] = {
+        {"automatic, with the operator", "+COPS: 0,0,\"T-Mobile CZ\",7", 0},
+        {"manual, numeric operator", "+COPS: 1,2,\"23002\"", 1},
+        {"deregistered: the mode alone", "+COPS: 2", 2},
+        {"format set only", "+COPS: 3", 3},
+        {"manual/automatic", "+COPS: 4,0,\"O2 - CZ\"", 4},
+        {"automatic with no operator yet", "+COPS: 0", 0},
+        {"spaces around the mode", "+COPS:  1 ,2,\"23002\"", 1},
+        {"a mode beyond the table", "+COPS: 5,0,\"x\"", std::nullopt},
+        {"a negative mode", "+COPS: -1", std::nullopt},
+        {"no number", "+COPS: x,0,\"x\"", std::nullopt},
+        {"an empty mode", "+COPS: ,0,\"x\"", std::nullopt},
+        {"nothing behind the colon", "+COPS:", std::nullopt},
+        {"no colon", "COPS 1,2,\"23002\"", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        TModemStatus s;
+        ParseOperator(c.line, s);
+        EXPECT_EQ(s.SelectionModeValid, c.mode.has_value()) << c.name;
+        if (c.mode) {
+            EXPECT_EQ(s.SelectionMode, *c.mode) << c.name;
+        }
+    }
+}
+
+TEST(OperatorTest, AClearedStatusForgetsTheMode) {
+    TModemStatus s;
+    ParseOperator("+COPS: 1,2,\"23002\"", s);
+    ASSERT_TRUE(s.SelectionModeValid);
+    ClearModemStatus(s);
+    EXPECT_FALSE(s.SelectionModeValid);
 }
 
 TEST(RegistrationTest, StatesOutsideTheRangeBecomeMinusOne) {

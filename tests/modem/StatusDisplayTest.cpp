@@ -199,29 +199,30 @@ TEST(OperatorPanelTest, CombinesNameCodeAndRegistration) {
     EXPECT_EQ(OperatorPanelText(s), "Vodafone CZ (23003), registered, roaming");
 }
 
-TEST(OperatorPanelTest, ModeOnlyReplyShowsQuestionMarks) {
+TEST(OperatorPanelTest, ModeOnlyReplySaysTheOperatorIsNotKnown) {
     TModemStatus s;
     ParseOperator("+COPS: 0", s);
     ParseRegistration("+CREG: 0,2", s);
-    EXPECT_EQ(OperatorPanelText(s), "? (?), not registered, searching");
+    EXPECT_EQ(OperatorPanelText(s), "operator not known, not registered, searching");
 }
 
 TEST(OperatorPanelTest, RegistrationTextFollowsTheState) {
     TModemStatus s;
-    EXPECT_EQ(OperatorPanelText(s), "?, registration state unknown");
+    EXPECT_EQ(OperatorPanelText(s), "operator not known, registration not known");
+    // A state beyond 27.007's table is no registration we could name.
     ParseRegistration("+CREG: 0,12", s);
-    EXPECT_EQ(OperatorPanelText(s), "?");
+    EXPECT_EQ(OperatorPanelText(s), "operator not known, registration not known");
     const std::pair<const char*, const char*> cases[] = {
-        {"+CREG: 0,0", "?, not registered, not searching"},
-        {"+CREG: 0,1", "?, registered, home network"},
-        {"+CREG: 0,3", "?, registration denied"},
-        {"+CREG: 0,4", "?, registration state unknown"},
-        {"+CREG: 0,6", "?, registered for SMS only, home network"},
-        {"+CREG: 0,7", "?, registered for SMS only, roaming"},
-        {"+CREG: 0,8", "?, attached for emergency bearer services only"},
-        {"+CREG: 0,9", "?, registered for CSFB not preferred, home network"},
-        {"+CREG: 0,10", "?, registered for CSFB not preferred, roaming"},
-        {"+CREG: 0,11", "?, attached for RLOS only"}};
+        {"+CREG: 0,0", "operator not known, not registered, not searching"},
+        {"+CREG: 0,1", "operator not known, registered, home network"},
+        {"+CREG: 0,3", "operator not known, registration denied"},
+        {"+CREG: 0,4", "operator not known, registration state unknown"},
+        {"+CREG: 0,6", "operator not known, registered for SMS only, home network"},
+        {"+CREG: 0,7", "operator not known, registered for SMS only, roaming"},
+        {"+CREG: 0,8", "operator not known, attached for emergency bearer services only"},
+        {"+CREG: 0,9", "operator not known, registered for CSFB not preferred, home network"},
+        {"+CREG: 0,10", "operator not known, registered for CSFB not preferred, roaming"},
+        {"+CREG: 0,11", "operator not known, attached for RLOS only"}};
     for (auto [line, text] : cases) {
         ParseRegistration(line, s);
         EXPECT_EQ(OperatorPanelText(s), text) << line;
@@ -235,25 +236,37 @@ TEST(OperatorPanelTest, ARegistrationInAnyDomainCounts) {
         const char* text;
         std::optional<int> ps = std::nullopt;
     } cases[] = {
-        {"+CREG alone", 2, {}, {}, "?, not registered, searching"},
-        {"EPS registered, CS not", 0, 1, {}, "?, registered, home network"},
-        {"5GS roaming, the others searching", 2, 2, 5, "?, registered, roaming"},
-        {"+CREG registered wins", 5, 1, {}, "?, registered, roaming"},
-        {"no +CREG: EPS as it is", {}, 3, {}, "?, registration denied"},
-        {"no +CREG: 5GS as it is", {}, {}, 0, "?, not registered, not searching"},
-        {"none at all", {}, {}, {}, "?, registration state unknown"},
-        {"registered nowhere: +CREG's", 3, 2, {}, "?, registration denied"},
-        {"EPS SMS only beats CS searching", 2, 6, {}, "?, registered for SMS only, home network"},
-        {"CSFB not preferred, roaming", 0, 10, {}, "?, registered for CSFB not preferred, roaming"},
+        {"+CREG alone", 2, {}, {}, "operator not known, not registered, searching"},
+        {"EPS registered, CS not", 0, 1, {}, "operator not known, registered, home network"},
+        {"5GS roaming, the others searching", 2, 2, 5, "operator not known, registered, roaming"},
+        {"+CREG registered wins", 5, 1, {}, "operator not known, registered, roaming"},
+        {"no +CREG: EPS as it is", {}, 3, {}, "operator not known, registration denied"},
+        {"no +CREG: 5GS as it is", {}, {}, 0, "operator not known, not registered, not searching"},
+        {"none at all", {}, {}, {}, "operator not known, registration not known"},
+        {"registered nowhere: +CREG's", 3, 2, {}, "operator not known, registration denied"},
+        {"EPS SMS only beats CS searching",
+         2,
+         6,
+         {},
+         "operator not known, registered for SMS only, home network"},
+        {"CSFB not preferred, roaming",
+         0,
+         10,
+         {},
+         "operator not known, registered for CSFB not preferred, roaming"},
         {"emergency only beats searching",
          2,
          8,
          {},
-         "?, attached for emergency bearer services only"},
-        {"registered beats emergency only", 8, 1, {}, "?, registered, home network"},
-        {"RLOS only, 5GS", {}, 2, 11, "?, attached for RLOS only"},
-        {"GPRS registered, CS not", 0, {}, {}, "?, registered, roaming", 5},
-        {"GPRS alone as it is", {}, {}, {}, "?, not registered, searching", 2},
+         "operator not known, attached for emergency bearer services only"},
+        {"registered beats emergency only",
+         8,
+         1,
+         {},
+         "operator not known, registered, home network"},
+        {"RLOS only, 5GS", {}, 2, 11, "operator not known, attached for RLOS only"},
+        {"GPRS registered, CS not", 0, {}, {}, "operator not known, registered, roaming", 5},
+        {"GPRS alone as it is", {}, {}, {}, "operator not known, not registered, searching", 2},
     };
     for (const auto& c : cases) {
         TModemStatus s;
@@ -682,6 +695,175 @@ TEST(ConnectionLabelTest, ShowsRingingAndCalls) {
     s.Activity = 3;
     s.ActivityValid = false;
     EXPECT_EQ(ConnectionLabelText(s), "");
+}
+
+TEST(CheckedOperatorTest, TheModemsSelectionNamesTheItem) {
+    const std::vector<std::string> items{"Auto select", "T-Mobile CZ (23001)", "O2 (23002)",
+                                         "Vodafone (23003)"};
+    const struct {
+        const char* name;
+        std::vector<const char*> lines;
+        std::vector<std::string> items;
+        int checked;
+    } cases[] = {
+        {"automatic", {"+COPS: 0,2,\"23001\",7"}, items, 0},
+        {"automatic, no operator yet", {"+COPS: 0"}, items, 0},
+        {"manual on O2", {"+COPS: 1,0,\"O2 - CZ\"", "+COPS: 1,2,\"23002\""}, items, 2},
+        {"manual/automatic on Vodafone", {"+COPS: 4,2,\"23003\""}, items, 3},
+        {"manual, the code not known", {"+COPS: 1,0,\"O2 - CZ\""}, items, -1},
+        {"manual, said as \"?\"", {"+COPS: 1"}, items, -1},
+        {"manual on a code the group lacks", {"+COPS: 1,2,\"26201\""}, items, -1},
+        {"a code that is only part of another", {"+COPS: 1,2,\"2300\""}, items, -1},
+        {"deregistered", {"+COPS: 2"}, items, -1},
+        {"format set only", {"+COPS: 3"}, items, -1},
+        {"no mode known", {}, items, -1},
+        {"no items", {"+COPS: 0"}, {}, -1},
+    };
+    for (const auto& c : cases) {
+        TModemStatus s;
+        for (const char* line : c.lines)
+            ParseOperator(line, s);
+        EXPECT_EQ(CheckedOperatorOf(s, c.items), c.checked) << c.name;
+    }
+}
+
+TEST(SwitchingTextTest, NamesTheTargetAsTheGroupDoes) {
+    const std::vector<std::string> items{"Auto select", "O2 (23002)"};
+    const struct {
+        const char* target;
+        const char* text;
+    } cases[] = {
+        {"AUTO", "Switching to automatic selection\xe2\x80\xa6"},
+        {"23002", "Switching to O2 (23002)\xe2\x80\xa6"},
+        {"26201", "Switching to 26201\xe2\x80\xa6"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SwitchingText(c.target, items), c.text) << c.target;
+}
+
+TEST(LayoutTest, TheLastTechnologyStaysWhileTheValuesAreAway) {
+    TModemStatus cleared = testing::SampleLteStatus();
+    ClearModemStatus(cleared);
+    TModemStatus gsmByAct = MoniStatus();
+    gsmByAct.Radio.Tech = TAccessTech::Gsm;
+    const struct {
+        const char* name;
+        TModemStatus status;
+        TAccessTech layout;
+    } steps[] = {
+        {"nothing known yet", cleared, TAccessTech::Unknown},
+        {"LTE", testing::SampleLteStatus(), TAccessTech::Lte},
+        {"cleared for a switch", cleared, TAccessTech::Lte},
+        {"a +CSQ level alone",
+         [] {
+             TModemStatus s;
+             ParseSignalQuality("+CSQ: 16,0", s);
+             return s;
+         }(),
+         TAccessTech::Lte},
+        {"UMTS", UmtsStatus(), TAccessTech::Umts},
+        {"cleared again", cleared, TAccessTech::Umts},
+        {"^MONI cells", MoniStatus(), TAccessTech::Unknown},
+        {"LTE once more", testing::SampleLteStatus(), TAccessTech::Lte},
+        {"GSM by +COPS with ^MONI cells", gsmByAct, TAccessTech::Unknown},
+    };
+    TAccessTech last = TAccessTech::Unknown;
+    for (const auto& step : steps)
+        EXPECT_EQ(LayoutTechOf(step.status, last), step.layout) << step.name;
+}
+
+TEST(LayoutTest, AClearedStatusKeepsItsTechnologysGridAndPanel) {
+    TModemStatus cleared;
+    const TRow lte{"channel", "band", "PCI", "RSRP", "RSRQ", "SINR", "MCC MNC"};
+    const TRow umts{"channel", "band", "PSC", "RSCP", "Ec/Io", "MCC MNC"};
+    const TRow gsm{"channel", "band", "rssi", "dBm", "C1", "MCC MNC"};
+    const struct {
+        TAccessTech layout;
+        TRow headers;
+        std::string technology; // of the panel; empty for none
+        std::vector<std::string> metrics;
+    } cases[] = {
+        {TAccessTech::Lte, lte, "LTE", {"RSRP", "RSRQ", "SINR"}},
+        {TAccessTech::NrNsa,
+         lte,
+         "5G NSA + LTE",
+         {"RSRP", "RSRQ", "SINR", "NR RSRP", "NR RSRQ", "NR SINR"}},
+        {TAccessTech::Umts, umts, "UMTS", {"RSCP", "Ec/Io"}},
+        {TAccessTech::Gsm, gsm, "GSM", {"RSSI"}},
+        {TAccessTech::Unknown, gsm, "", {}},
+    };
+    for (const auto& c : cases) {
+        const std::string name = AccessTechName(c.layout);
+        const TCellGrid grid = CellGridOf(cleared, c.layout);
+        EXPECT_EQ(grid.Headers, c.headers) << name;
+        ASSERT_EQ(grid.Rows.size(), static_cast<std::size_t>(kCellRowCount)) << name;
+        for (const TRow& row : grid.Rows)
+            EXPECT_EQ(row, TRow(c.headers.size(), "-")) << name;
+        const TRadioPanel panel = RadioPanelOf(cleared, c.layout);
+        EXPECT_EQ(panel.Technology, c.technology) << name;
+        std::vector<std::string> metrics;
+        for (const TMetricText& metric : panel.Metrics) {
+            metrics.push_back(metric.Name);
+            EXPECT_EQ(metric.Value, "-") << name << " " << metric.Name;
+            EXPECT_EQ(metric.Quality, "") << name << " " << metric.Name;
+        }
+        EXPECT_EQ(metrics, c.metrics) << name;
+    }
+    // A status that names its own technology is shown in it, whatever the layout was.
+    EXPECT_EQ(CellGridOf(UmtsStatus(), TAccessTech::Lte).Headers, umts);
+    EXPECT_EQ(RadioPanelOf(UmtsStatus(), TAccessTech::Lte).Technology.rfind("UMTS", 0), 0u);
+    EXPECT_EQ(CellGridOf(MoniStatus(), TAccessTech::Lte).Rows[0][0], "  23");
+    EXPECT_TRUE(RadioPanelOf(MoniStatus(), TAccessTech::Lte).Empty());
+}
+
+TEST(CellGridTest, NumbersAreMarkedForTheRightInEveryTechnology) {
+    using B = std::vector<bool>;
+    const struct {
+        const char* name;
+        TModemStatus status;
+        B numbers;
+    } cases[] = {
+        {"^MONI", MoniStatus(), {true, false, true, true, true, false}},
+        {"LTE", testing::SampleLteStatus(), {true, false, true, true, true, true, false}},
+        {"UMTS", UmtsStatus(), {true, false, true, true, true, false}},
+        {"nothing", TModemStatus{}, {true, false, true, true, true, false}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CellGridOf(c.status).NumberColumns, c.numbers) << c.name;
+}
+
+TEST(CellGridTest, TheServingCellListedAgainAmongTheNeighboursShowsOnce) {
+    auto neighbour = [](std::optional<int> channel, std::optional<int> pci) {
+        TRadioCell cell;
+        cell.Channel = channel;
+        cell.PhysicalId = pci;
+        cell.Rsrp = -99;
+        return cell;
+    };
+    const struct {
+        const char* name;
+        TRadioCell listed;
+        bool kept;
+    } cases[] = {
+        {"the same channel and PCI", neighbour(6300, 123), false},
+        {"the same channel, another PCI", neighbour(6300, 124), true},
+        {"the same PCI on another channel", neighbour(1300, 123), true},
+        {"no PCI", neighbour(6300, std::nullopt), true},
+    };
+    for (const auto& c : cases) {
+        TModemStatus s = testing::SampleLteStatus();
+        AddNeighbour(s.Radio, c.listed);
+        const TCellGrid grid = CellGridOf(s);
+        EXPECT_EQ(grid.Rows[0][0], "6300") << c.name;
+        EXPECT_EQ(grid.Rows[1][3] == "-99", c.kept) << c.name;
+        EXPECT_EQ(grid.Rows[1][0] == "-", !c.kept) << c.name;
+    }
+    // UMTS: channel and PSC.
+    TModemStatus umts = UmtsStatus();
+    TRadioCell again = umts.Radio.Serving;
+    again.Rscp = -90;
+    AddNeighbour(umts.Radio, again);
+    EXPECT_EQ(CellGridOf(umts).Rows[1], TRow(6, "-"));
 }
 
 } // namespace

@@ -148,7 +148,7 @@ TEST(TextRecords, OneLineWithTheSignalTheOperatorAndTheCell) {
     TPollRecord r = FullRecord();
     ClearModemStatus(r.Status);
     EXPECT_NE(FormatRecord(TRecordFormat::Text, r)
-                  .find("signal   ?%  rssi ?   ber ?  ?, registration state unknown"),
+                  .find("signal   ?%  rssi ?   ber ?  operator not known, registration not known"),
               std::string::npos)
         << FormatRecord(TRecordFormat::Text, r);
 }
