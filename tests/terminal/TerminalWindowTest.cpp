@@ -50,7 +50,8 @@ protected:
         made->Loaded();
         return made;
     }
-    QString ChoicesFile() const { return choicesDir.filePath("terminal.ini"); }
+    // In a folder not made yet, as on a first start.
+    QString ChoicesFile() const { return choicesDir.filePath("Celdara/terminal.ini"); }
 
     template <typename T>
     T* Control(const char* suffix) {
