@@ -130,6 +130,7 @@ public:
     void SetConnectionLabel(const std::string& text) override;
     void SetOperatorGroupEnabled(bool enabled) override;
     void SetOperatorItems(const std::vector<std::string>& items) override;
+    void SetOperatorChecked(int index) override;
     std::string PortBoxText() override;
     void ShowPortState(TCommState state) override;
     void ProcessMessages() override;

@@ -10,12 +10,16 @@
 #include <QHeaderView>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace celdara {
 
 namespace {
 
 constexpr int kGridColumnWidth = 60;
+// The grid is as wide as LTE's seven columns in every technology, its columns share that
+// width: nothing beside it moves when the technology changes.
+constexpr int kGridWidth = 7 * kGridColumnWidth;
 constexpr TGraphSeries kGraphSeries[] = {TGraphSeries::Level, TGraphSeries::Rsrp,
                                          TGraphSeries::Sinr};
 
@@ -57,16 +61,24 @@ void TfrmMain::SetCellGrid(const TCellGrid& grid) {
             sgrResult->setHorizontalHeaderItem(col, new QTableWidgetItem(header));
     }
     for (int row = 0; row < rows && row < static_cast<int>(grid.Rows.size()); ++row)
-        for (int col = 0; col < columns && col < static_cast<int>(grid.Rows[row].size()); ++col)
-            sgrResult->item(row, col)->setText(QString::fromStdString(grid.Rows[row][col]));
+        for (int col = 0; col < columns && col < static_cast<int>(grid.Rows[row].size()); ++col) {
+            QTableWidgetItem* item = sgrResult->item(row, col);
+            const bool number = col < static_cast<int>(grid.NumberColumns.size()) &&
+                                grid.NumberColumns[static_cast<std::size_t>(col)];
+            item->setTextAlignment(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
+            item->setText(QString::fromStdString(grid.Rows[row][col]));
+        }
 }
 
 void TfrmMain::FitCellGrid() {
     if (gridRowHeight_ <= 0)
         return;
     const int frame = 2 * sgrResult->frameWidth();
-    sgrResult->setFixedSize(kGridColumnWidth * sgrResult->columnCount() + frame,
-                            gridRowHeight_ * kGridRows + frame);
+    const int columns = std::max(1, sgrResult->columnCount());
+    for (int col = 0; col < columns; ++col)
+        sgrResult->setColumnWidth(col,
+                                  kGridWidth * (col + 1) / columns - kGridWidth * col / columns);
+    sgrResult->setFixedSize(kGridWidth + frame, gridRowHeight_ * kGridRows + frame);
 }
 
 void TfrmMain::SetGraphSample(const TGraphSample& sample) {

@@ -60,6 +60,21 @@ void TfrmMain::SetOperatorItems(const std::vector<std::string>& items) {
     }
 }
 
+void TfrmMain::SetOperatorChecked(int index) {
+    QAbstractButton* checked = operatorButtons_->checkedButton();
+    QAbstractButton* wanted = operatorButtons_->button(index);
+    if (checked == wanted)
+        return;
+    if (wanted) {
+        wanted->setChecked(true);
+        return;
+    }
+    // An exclusive group never unchecks its last button by itself.
+    operatorButtons_->setExclusive(false);
+    checked->setChecked(false);
+    operatorButtons_->setExclusive(true);
+}
+
 std::string TfrmMain::PortBoxText() {
     return cmbPort->PortValue().toStdString();
 }

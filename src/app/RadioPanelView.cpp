@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -18,6 +19,12 @@ constexpr const char* kWidestCarrierTexts[kCarrierColumns] = {"PCC",  "n258",   
 
 // Three measurements to a row: LTE's RSRP, RSRQ and SINR, and on 5G NSA the NR leg's below.
 constexpr int kMetricsPerRow = 3;
+// The room the panel keeps whatever the technology, so that nothing around it moves: two
+// rows of measurements, two lines of identity and the carriers table with this many rows
+// (more scroll).
+constexpr int kMetricRows = 2;
+constexpr int kIdentityLines = 2;
+constexpr int kCarrierRowsShown = 4;
 
 QString IdentityName(const std::string& name) {
     // The rest are the standards' abbreviations, the same in every language.
@@ -57,6 +64,8 @@ TRadioPanelView::TRadioPanelView(QWidget* parent) : QFrame(parent) {
     identity_->setObjectName("lblIdentity");
     identity_->setWordWrap(true);
     identity_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    identity_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    identity_->setMinimumHeight(kIdentityLines * identity_->fontMetrics().lineSpacing());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 3, 6, 3);
     layout->setSpacing(2);
@@ -65,6 +74,7 @@ TRadioPanelView::TRadioPanelView(QWidget* parent) : QFrame(parent) {
     layout->addWidget(identity_);
     CreateCarrierTable();
     layout->addWidget(carriers_, 0, Qt::AlignLeft);
+    EnsureMetricLabels(kMetricRows * kMetricsPerRow);
 }
 
 // A table of fixed size, as tall and wide as its texts, in the cell grid's type: it never
@@ -80,7 +90,7 @@ void TRadioPanelView::CreateCarrierTable() {
     carriers_->verticalHeader()->setMinimumSectionSize(1);
     carriers_->horizontalHeader()->setMinimumSectionSize(1);
     carriers_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    carriers_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    carriers_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     carriers_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     carriers_->setSelectionMode(QAbstractItemView::NoSelection);
     carriers_->setFocusPolicy(Qt::NoFocus);
@@ -95,6 +105,17 @@ void TRadioPanelView::CreateCarrierTable() {
             std::max(metrics.horizontalAdvance(headers[col]),
                      metrics.horizontalAdvance(QString::fromLatin1(kWidestCarrierTexts[col]))) +
                 10);
+    const int rowHeight = metrics.height() + 2;
+    carriers_->verticalHeader()->setDefaultSectionSize(rowHeight);
+    carriers_->horizontalHeader()->setFixedHeight(rowHeight);
+    const int frame = 2 * carriers_->frameWidth();
+    const int scrollBar = carriers_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    carriers_->setFixedSize(carriers_->horizontalHeader()->length() + scrollBar + frame,
+                            rowHeight * (kCarrierRowsShown + 1) + frame);
+    // Hidden without carriers, it keeps its room.
+    QSizePolicy policy = carriers_->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    carriers_->setSizePolicy(policy);
     carriers_->hide();
 }
 
@@ -110,17 +131,7 @@ void TRadioPanelView::ShowCarriers(const std::vector<TCarrierRowTexts>& rows) {
             }
             item->setText(QString::fromStdString(rows[row][col]));
         }
-    if (count == 0) {
-        carriers_->hide();
-        return;
-    }
-    const int rowHeight = carriers_->fontMetrics().height() + 2;
-    carriers_->verticalHeader()->setDefaultSectionSize(rowHeight);
-    carriers_->horizontalHeader()->setFixedHeight(rowHeight);
-    const int frame = 2 * carriers_->frameWidth();
-    carriers_->setFixedSize(carriers_->horizontalHeader()->length() + frame,
-                            rowHeight * (count + 1) + frame);
-    carriers_->show();
+    carriers_->setVisible(count > 0);
 }
 
 QString TRadioPanelView::QualityText(TQuality quality) {
@@ -209,19 +220,12 @@ void TRadioPanelView::Show(const TRadioPanel& panel) {
     technology_->setText(QString::fromStdString(panel.Technology));
     shownMetrics_ = static_cast<int>(panel.Metrics.size());
     EnsureMetricLabels(shownMetrics_);
-    for (int i = 0; i < static_cast<int>(metrics_.size()); ++i) {
-        if (i < shownMetrics_) {
-            ShowMetric(metrics_[i], panel.Metrics[i]);
-            continue;
-        }
-        for (QLabel* label : {metrics_[i].Name, metrics_[i].Value, metrics_[i].Quality})
-            label->hide();
-    }
+    for (int i = 0; i < static_cast<int>(metrics_.size()); ++i)
+        ShowMetric(metrics_[i], i < shownMetrics_ ? panel.Metrics[i] : TMetricText{});
     QStringList identity;
     for (const auto& [name, value] : panel.Identity)
         identity << IdentityName(name) + ' ' + QString::fromStdString(value);
     identity_->setText(identity.join(QString::fromUtf8("   \u00b7   ")));
-    identity_->setVisible(!identity.isEmpty());
     show();
 }
 

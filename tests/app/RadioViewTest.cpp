@@ -9,12 +9,16 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRadioButton>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTableWidget>
+#include <optional>
 
 namespace celdara::testing {
 namespace {
@@ -246,6 +250,93 @@ TEST_F(AppTest, A5gModemOnAPortShowsItsCarriersAndTheirTable) {
     }
 }
 
+// Where the window's parts are, in the window's coordinates.
+struct TPlaces {
+    QRect Graph, Grid, Operators, Panel;
+    bool operator==(const TPlaces&) const = default;
+};
+TPlaces PlacesOf(TfrmMain& w) {
+    auto place = [&w](QWidget* widget) {
+        return QRect(widget->mapTo(&w, QPoint(0, 0)), widget->size());
+    };
+    return {place(w.rkwXPGraph1), place(w.sgrResult), place(w.rgpOperators), place(w.radioPanel)};
+}
+std::string Describe(const TPlaces& p) {
+    auto rect = [](const QRect& r) {
+        return QString("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    };
+    return QString("graph %1, grid %2, operators %3, panel %4")
+        .arg(rect(p.Graph), rect(p.Grid), rect(p.Operators), rect(p.Panel))
+        .toStdString();
+}
+
+TEST_F(AppTest, NothingMovesAcrossLteNsaAndUmts) {
+    LteModemTool tool("lte:5,nsa:5,umts:60", "RM500Q-GL");
+    ASSERT_FALSE(tool.Path().isEmpty());
+    TfrmMain& w = OpenWindow();
+    w.cmbPort->lineEdit()->setText(tool.Path());
+    emit w.cmbPort->activated(-1);
+    TRadioPanelView& panel = *w.radioPanel;
+    const struct {
+        const char* name;
+        const char* technology; // how the panel's line begins
+    } phases[] = {{"LTE", "LTE"}, {"5G NSA", "LTE-A B3+B7 · 5G NSA"}, {"UMTS", "UMTS"}};
+    std::optional<TPlaces> first;
+    for (const auto& phase : phases) {
+        ASSERT_TRUE(WaitFor(
+            [&] { return panel.TechnologyText().startsWith(QString::fromUtf8(phase.technology)); },
+            15000))
+            << phase.name << ": " << panel.TechnologyText().toStdString();
+        QCoreApplication::processEvents();
+        const TPlaces places = PlacesOf(w);
+        if (!first)
+            first = places;
+        EXPECT_EQ(places, *first) << phase.name << ": " << Describe(places) << " against "
+                                  << Describe(*first);
+    }
+}
+
+TEST_F(AppTest, DuringASwitchTheLteLayoutStaysWithoutValues) {
+    RegisterSimulatedModems().Modem(kLteVirtualModemPort)->Locked([](TSimModem& m) {
+        m.Network().SelectAutomatic();
+    });
+    TfrmMain& w = OpenWindow();
+    PickPort(kLteVirtualModemPort);
+    TRadioPanelView& panel = *w.radioPanel;
+    ASSERT_TRUE(
+        WaitFor([&] { return panel.isVisible() && panel.MetricValue(0)->text() != "-"; }, 15000));
+    const QStringList headers = Headers(*w.sgrResult);
+    const TPlaces before = PlacesOf(w);
+
+    auto* o2 = w.rgpOperators->findChild<QRadioButton*>("rgpOperators_Item2");
+    ASSERT_NE(o2, nullptr);
+    o2->click();
+    ASSERT_TRUE(WaitFor([&] { return panel.MetricValue(0)->text() == "-"; }, 10000));
+    EXPECT_TRUE(w.StatusBar1->currentMessage().startsWith("Switching to O2"))
+        << w.StatusBar1->currentMessage().toStdString();
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_EQ(Headers(*w.sgrResult), headers);
+    EXPECT_EQ(w.sgrResult->item(0, 0)->text(), "-");
+    EXPECT_EQ(PlacesOf(w), before) << Describe(PlacesOf(w)) << " against " << Describe(before);
+    ASSERT_TRUE(WaitFor([&] { return w.rgpOperators->isEnabled(); }, 20000));
+}
+
+TEST_F(AppTest, NumbersInTheGridAreRightAlignedInEveryTechnology) {
+    TModemStatus moni;
+    moni.Cells[0] = TCellInfo{true, 23, 35, -76, 31, 230, 1};
+    for (const TModemStatus& status : {LteStatus(), moni}) {
+        TfrmMain& w = OpenWindow();
+        Show(w, status);
+        const TCellGrid grid = CellGridOf(status);
+        for (int col = 0; col < w.sgrResult->columnCount(); ++col) {
+            const int alignment =
+                w.sgrResult->item(0, col)->textAlignment() & Qt::AlignHorizontal_Mask;
+            EXPECT_EQ(alignment, grid.NumberColumns[col] ? Qt::AlignRight : Qt::AlignLeft)
+                << grid.Headers[col];
+        }
+    }
+}
+
 TEST_F(AppTest, BackOnAMoniModemThePanelGoesAndTheGridIsAsItWas) {
     TfrmMain& w = OpenWindow();
     Show(w, LteStatus());
@@ -258,7 +349,7 @@ TEST_F(AppTest, BackOnAMoniModemThePanelGoesAndTheGridIsAsItWas) {
               (QStringList{"channel", "band", "rssi", "dBm", "C1", "MCC MNC"}));
     EXPECT_EQ(w.sgrResult->item(0, 2)->text(), "  54%");
     EXPECT_EQ(w.sgrResult->item(1, 0)->text(), "-");
-    EXPECT_LT(w.sgrResult->width(), before.width());
+    EXPECT_EQ(w.sgrResult->width(), before.width()) << "the grid keeps its width";
     EXPECT_EQ(w.sgrResult->height(), before.height());
 }
 
