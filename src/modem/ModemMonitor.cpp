@@ -267,6 +267,8 @@ void ModemMonitor::StepClose() {
     VTolmCommunicationComponent& link = port_.Link();
     const bool deviceLost = DeviceLost_;
     DeviceLost_ = false;
+    ForgetReadings();
+    view_.SetStatusPanel(kPanelPort, PortName_ + " closed");
     // A lost port is closed already; closing it again would report it merely closed, and
     // the port box would no longer show it failed.
     if (!deviceLost || link.IsOpen())
@@ -285,6 +287,19 @@ void ModemMonitor::StayFailed() {
     view_.SetStatusPanel(kPanelPort, PortName_ + " lost");
     State_ = msClose;
     Next(1, false);
+}
+
+void ModemMonitor::ForgetReadings() {
+    ClearModemStatus(WorkStatus_);
+    ClearShown();
+    // Whatever answers next is identified anew, and shown in its own technology's layout.
+    Manufacturer_.clear();
+    Model_.clear();
+    LayoutTech_ = TAccessTech::Unknown;
+    view_.SetStatusPanel(kPanelDevice, "");
+    RefreshDisplay();
+    // After the refresh: its sample of a cleared status is a level, not the gap.
+    view_.SetGraphValue(-1);
 }
 
 bool ModemMonitor::NoteLostPort() {
@@ -349,6 +364,7 @@ void ModemMonitor::TryOpen() {
     if (link.IsOpen())
         link.Close();
     const std::string name = view_.PortBoxText();
+    ForgetReadings();
     ClearSilentHint();
     PortName_ = name;
     port_.SetCommPort(name);
@@ -370,6 +386,8 @@ void ModemMonitor::TryOpen() {
     } else {
         std::string reason = port_.OpenFailureReason();
         if (!WaitingForPort_) {
+            view_.SetStatusPanel(kPanelPort, "Cannot open " + name +
+                                                 (reason.empty() ? "" : ": " + reason));
             TermLine("  Error while opening " + name + ".");
             // The reason, once for each new one: retries every second would bury the
             // terminal under the same explanation.

@@ -114,6 +114,9 @@ private:
     bool NoteLostPort();
     // Leaves the lost port failed, without retries, until EnterState.
     void StayFailed();
+    // Nothing of the old connection stays on screen while the port is closed, failing or
+    // switched: the status is cleared as a cycle clears it and the history marks the gap.
+    void ForgetReadings();
     // The machine has the port open (a failure now is a lost device, not a failed open).
     bool HoldsPort() const;
 
