@@ -49,12 +49,15 @@ static void InitCeldaraResources() {
 namespace celdara {
 
 const TfrmMain::TUpdateSpeed TfrmMain::UpdateSpeeds[5] = {
-    {QT_TRANSLATE_NOOP("TfrmMain", "1 second"), 83, QT_TRANSLATE_NOOP("TfrmMain", "= 1 second")},
-    {QT_TRANSLATE_NOOP("TfrmMain", "3 seconds"), 250, QT_TRANSLATE_NOOP("TfrmMain", "= 3 seconds")},
-    {QT_TRANSLATE_NOOP("TfrmMain", "5 seconds"), 417, QT_TRANSLATE_NOOP("TfrmMain", "= 5 seconds")},
-    {QT_TRANSLATE_NOOP("TfrmMain", "10 seconds"), 833,
+    {QT_TRANSLATE_NOOP("TfrmMain", "&1 second"), 83, QT_TRANSLATE_NOOP("TfrmMain", "= 1 second")},
+    {QT_TRANSLATE_NOOP("TfrmMain", "&3 seconds"), 250,
+     QT_TRANSLATE_NOOP("TfrmMain", "= 3 seconds")},
+    {QT_TRANSLATE_NOOP("TfrmMain", "&5 seconds"), 417,
+     QT_TRANSLATE_NOOP("TfrmMain", "= 5 seconds")},
+    {QT_TRANSLATE_NOOP("TfrmMain", "1&0 seconds"), 833,
      QT_TRANSLATE_NOOP("TfrmMain", "= 10 seconds")},
-    {QT_TRANSLATE_NOOP("TfrmMain", "1 minute"), 5000, QT_TRANSLATE_NOOP("TfrmMain", "= 1 minute")},
+    {QT_TRANSLATE_NOOP("TfrmMain", "1 &minute"), 5000,
+     QT_TRANSLATE_NOOP("TfrmMain", "= 1 minute")},
 };
 
 namespace {
@@ -144,8 +147,7 @@ void TfrmMain::CreateConnectionBox(QVBoxLayout* layout) {
     cmbPort->setObjectName("cmbPort");
     cmbPort->setMinimumWidth(150);
     cmbPort->OnDropDown = [this] { cmbPortDropDown(); };
-    connect(cmbPort, &QComboBox::activated, this, [this] { cmbPortChange(); });
-    connect(cmbPort->lineEdit(), &QLineEdit::textEdited, this, [this] { cmbPortChange(); });
+    cmbPort->OnCommit = [this] { cmbPortChange(); };
     btnPortParameters = new QPushButton(tr("&Parameters"), GroupBox1);
     btnPortParameters->setObjectName("btnPortParameters");
     connect(btnPortParameters, &QPushButton::clicked, this, [this] { btnPortParametersClick(); });
@@ -156,7 +158,7 @@ void TfrmMain::CreateConnectionBox(QVBoxLayout* layout) {
     lblConnection->setFont(bold);
     lblConnection->setStyleSheet("color: #800000;");
     lblConnection->setMinimumWidth(110);
-    btnShowTerm = new QPushButton(tr("Show terminal"), GroupBox1);
+    btnShowTerm = new QPushButton(tr("Show &terminal"), GroupBox1);
     btnShowTerm->setObjectName("btnShowTerm");
     connect(btnShowTerm, &QPushButton::clicked, this, [this] { btnShowTermClick(); });
     auto* connection = new QHBoxLayout(GroupBox1);
@@ -277,7 +279,8 @@ void TfrmMain::CreateMenu(QVBoxLayout* layout) {
     layout->setMenuBar(MainMenu1);
 
     QMenu* file = MainMenu1->addMenu(tr("&File"));
-    QMenu* settings = new QMenu(tr("Settings"), MainMenu1);
+    QMenu* settings = new QMenu(tr("&Settings"), MainMenu1);
+    settings->setObjectName("mnuSettings");
     CreateDataEntries(file, settings);
     file->addSeparator();
     QAction* exit = file->addAction(tr("&Exit"));
@@ -297,7 +300,7 @@ void TfrmMain::CreateMenu(QVBoxLayout* layout) {
 
     MainMenu1->addMenu(settings);
     settings->addSeparator();
-    mnuDebugTerminal = settings->addAction(tr("Debug terminal"));
+    mnuDebugTerminal = settings->addAction(tr("&Debug terminal"));
     mnuDebugTerminal->setObjectName("mnuDebugTerminal");
     mnuDebugTerminal->setCheckable(true);
     connect(mnuDebugTerminal, &QAction::toggled, this,
@@ -413,7 +416,7 @@ void TfrmMain::btnShowTermClick() {
 }
 
 void TfrmMain::CreateReconnectEntry(QMenu* settings) {
-    mnuReconnect = settings->addAction(tr("Reconnect when the port returns"));
+    mnuReconnect = settings->addAction(tr("&Reconnect when the port returns"));
     mnuReconnect->setObjectName("mnuReconnect");
     mnuReconnect->setCheckable(true);
     mnuReconnect->setChecked(true);

@@ -2,6 +2,7 @@
 
 #include "appinfo/WindowUtils.h"
 
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
@@ -10,6 +11,42 @@ namespace celdara {
 PortComboBox::PortComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
+    // Keys reach the box or its edit, depending on which Qt gave the focus.
+    installEventFilter(this);
+    lineEdit()->installEventFilter(this);
+    connect(this, &QComboBox::activated, this, [this] { Commit(true); });
+}
+
+void PortComboBox::Commit(bool always) {
+    const QString value = ShownValue();
+    // An emptied box names no port; the one chosen last stays.
+    if (value.isEmpty() || (!always && value == chosen_))
+        return;
+    chosen_ = value;
+    if (OnCommit)
+        OnCommit();
+}
+
+bool PortComboBox::TakeKey(const QKeyEvent& key) {
+    if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) {
+        Commit(true);
+        return true;
+    }
+    // AltGr arrives as Ctrl+Alt where it types a character of its own.
+    const Qt::KeyboardModifiers chord = key.modifiers() & (Qt::AltModifier | Qt::ControlModifier);
+    return chord == Qt::AltModifier && !key.text().isEmpty() && key.text().at(0).isPrint();
+}
+
+bool PortComboBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != this && watched != lineEdit())
+        return QComboBox::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress)
+        return TakeKey(static_cast<const QKeyEvent&>(*event));
+    // The list dropping down takes the focus for a moment; that is no leaving.
+    if (event->type() == QEvent::FocusOut &&
+        static_cast<const QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        Commit(false);
+    return false;
 }
 
 std::vector<std::string> PortComboBox::Items() const {
@@ -72,7 +109,7 @@ int PortComboBox::FindValue(const QString& value, int role) const {
     return -1;
 }
 
-QString PortComboBox::PortValue() const {
+QString PortComboBox::ShownValue() const {
     const QString text = currentText();
     int index = currentIndex();
     if (index < 0 || itemText(index) != text)
@@ -85,7 +122,7 @@ void PortComboBox::SetPortItems(const std::vector<TPortItem>& items) {
     const QString text = currentText();
     const int cursor = lineEdit()->cursorPosition();
     const bool onEntry = currentIndex() >= 0 && itemText(currentIndex()) == text;
-    const QString value = PortValue();
+    const QString value = ShownValue();
     clear();
     for (const TPortItem& item : items) {
         addItem(item.Text, item.Value);
@@ -116,6 +153,7 @@ void PortComboBox::ShowPortQuietly(const QString& value) {
     }
     setCurrentIndex(index);
     setEditText(index >= 0 ? itemText(index) : value);
+    chosen_ = ShownValue();
 }
 
 void PortComboBox::showPopup() {

@@ -6,6 +6,7 @@
 #include "serial/SerialUiSeams.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <functional>
 
 namespace celdara {
@@ -16,6 +17,11 @@ public:
 
     // Runs before the list drops down (the window refills it there).
     std::function<void()> OnDropDown;
+    // Runs when the user commits a port: Enter, a pick from the list, or the focus leaving
+    // the box with another name than the port chosen last. Typing alone commits nothing:
+    // every prefix of a typed name ("/dev", "/dev/p", "ttyUSB1" of "ttyUSB10") would be
+    // opened on the way, and AT commands sent to a device nobody chose.
+    std::function<void()> OnCommit;
 
     // TPortListBox. Changes made through it are the program's, not the user's: they raise
     // no change notification.
@@ -39,18 +45,31 @@ public:
     // now names another node (a USB modem back under a new name); an entry shown that the
     // list no longer has stays, as it was, since a lost port is awaited under that name.
     void SetPortItems(const std::vector<TPortItem>& items);
-    // The name to open: the value of the entry whose text is shown, else the text as typed.
-    QString PortValue() const;
-    // Shows the entry of a port given by its open name or short name, quietly; a port that
-    // is not listed gets an entry of its own.
+    // The name to open: the port the user committed last, or the one the program showed.
+    QString PortValue() const { return chosen_; }
+    // The name the shown text stands for: its entry's value, else the text as typed.
+    QString ShownValue() const;
+    // Shows the entry of a port given by its open name or short name, quietly, as the
+    // chosen port; a port that is not listed gets an entry of its own.
     void ShowPortQuietly(const QString& value);
 
     void showPopup() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // `always` for Enter and a pick, which may open the same port anew; the focus leaving
+    // commits only a change.
+    void Commit(bool always);
+    // A key the box takes for itself: Enter commits, and an Alt chord that no menu or
+    // button claimed is swallowed rather than typed as its letter.
+    bool TakeKey(const QKeyEvent& key);
     void ShowText(const QString& text);
     QString ItemValue(int index) const;
     int FindValue(const QString& value, int role) const;
+
+    QString chosen_;
 };
 
 } // namespace celdara

@@ -290,6 +290,10 @@ void ModemMonitor::StayFailed() {
 }
 
 void ModemMonitor::ForgetReadings() {
+    // The retries of a failing port leave one gap in the history, not one a second.
+    if (ReadingsForgotten_)
+        return;
+    ReadingsForgotten_ = true;
     ClearModemStatus(WorkStatus_);
     ClearShown();
     // Whatever answers next is identified anew, and shown in its own technology's layout.
@@ -382,6 +386,7 @@ void ModemMonitor::TryOpen() {
         WaitingForPort_ = false;
         LastOpenReason_.clear();
         PortLost_ = false;
+        ReadingsForgotten_ = false;
         EnterState(msPrepare);
     } else {
         std::string reason = port_.OpenFailureReason();

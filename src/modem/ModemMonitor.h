@@ -180,6 +180,8 @@ private:
     bool PortLost_ = false;
     bool DeviceLost_ = false;
     bool WaitingForPort_ = false;
+    // Nothing has been shown since the readings were last forgotten (or the program began).
+    bool ReadingsForgotten_ = true;
     bool FirstLine_ = false;
     std::string Manufacturer_;
     std::string Model_;

@@ -119,13 +119,13 @@ TEST_F(AppTest, UnderACzechLocaleTheWindowAndTheTerminalSpeakCzech) {
     ASSERT_NE(send, nullptr);
     EXPECT_EQ(send->text(), QString::fromUtf8("Odeslat"));
     EXPECT_EQ(send->toolTip(), QString::fromUtf8("Odeslat s odřádkováním"));
-    EXPECT_EQ(w.btnShowTerm->text(), QString::fromUtf8("Zobrazit terminál"));
+    EXPECT_EQ(w.btnShowTerm->text(), QString::fromUtf8("Zobrazit &terminál"));
     EXPECT_EQ(w.lblSpeed->text(), "= 3 sekundy");
     EXPECT_EQ(w.MainMenu1->actions().at(0)->text(), "&Soubor");
 
     // Back in English, a new window is English again.
     TfrmMain& english = OpenWindow();
-    EXPECT_EQ(english.btnShowTerm->text(), "Show terminal");
+    EXPECT_EQ(english.btnShowTerm->text(), "Show &terminal");
 }
 
 TEST_F(AppTest, UpdateSpeedOneMinuteRefreshesEveryFiveSeconds) {
@@ -154,11 +154,11 @@ TEST_F(AppTest, ReconnectWhenThePortReturnsIsOnAtFirstAndKeptForTheNextStart) {
     TfrmMain& w = OpenWindow();
     QMenu* settings = nullptr;
     for (QAction* entry : w.MainMenu1->actions())
-        if (entry->text() == "Settings")
+        if (entry->text() == "&Settings")
             settings = entry->menu();
     ASSERT_NE(settings, nullptr);
     ASSERT_TRUE(settings->actions().contains(w.mnuReconnect));
-    EXPECT_EQ(w.mnuReconnect->text(), "Reconnect when the port returns");
+    EXPECT_EQ(w.mnuReconnect->text(), "&Reconnect when the port returns");
     EXPECT_TRUE(w.mnuReconnect->isCheckable());
     EXPECT_TRUE(w.mnuReconnect->isChecked());
     EXPECT_TRUE(w.Monitor().ReconnectLostPort);
@@ -183,6 +183,7 @@ TEST_F(AppTest, AStoredPortThatIsGoneIsStillPutIntoTheBoxAndTried) {
     QTest::keyClicks(window->cmbPort->lineEdit(), "ttyGONE9");
     CloseWindow();
 
+    QTest::keyClick(window->cmbPort->lineEdit(), Qt::Key_Return);
     TfrmMain& w = OpenWindow();
     EXPECT_EQ(w.cmbPort->currentText(), "ttyGONE9");
     ASSERT_TRUE(WaitFor(

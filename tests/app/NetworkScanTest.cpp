@@ -220,6 +220,7 @@ TEST_F(NetworkScanTest, TheEntryWaitsForAPreparedModem) {
     TfrmMain& w = OpenWindow();
     w.cmbPort->lineEdit()->clear();
     QTest::keyClicks(w.cmbPort->lineEdit(), "ttyGONE9");
+    QTest::keyClick(w.cmbPort->lineEdit(), Qt::Key_Return);
     ASSERT_TRUE(WaitFor([&] { return w.Monitor().State() == msOpen; }, 3000));
     QTest::qWait(2 * w.tmrShow->Interval());
     EXPECT_FALSE(w.mnuSearchNetworks->isEnabled());

@@ -234,40 +234,40 @@ signál, operátora, buňky a hovory.</translation>
 <context>
     <name>TfrmMain</name>
     <message>
-        <source>1 second</source>
-        <translation>1 sekunda</translation>
+        <source>&amp;1 second</source>
+        <translation>&amp;1 sekunda</translation>
     </message>
     <message>
         <source>= 1 second</source>
         <translation>= 1 sekunda</translation>
     </message>
     <message>
-        <source>3 seconds</source>
-        <translation>3 sekundy</translation>
+        <source>&amp;3 seconds</source>
+        <translation>&amp;3 sekundy</translation>
     </message>
     <message>
         <source>= 3 seconds</source>
         <translation>= 3 sekundy</translation>
     </message>
     <message>
-        <source>5 seconds</source>
-        <translation>5 sekund</translation>
+        <source>&amp;5 seconds</source>
+        <translation>&amp;5 sekund</translation>
     </message>
     <message>
         <source>= 5 seconds</source>
         <translation>= 5 sekund</translation>
     </message>
     <message>
-        <source>10 seconds</source>
-        <translation>10 sekund</translation>
+        <source>1&amp;0 seconds</source>
+        <translation>1&amp;0 sekund</translation>
     </message>
     <message>
         <source>= 10 seconds</source>
         <translation>= 10 sekund</translation>
     </message>
     <message>
-        <source>1 minute</source>
-        <translation>1 minuta</translation>
+        <source>1 &amp;minute</source>
+        <translation>1 &amp;minuta</translation>
     </message>
     <message>
         <source>= 1 minute</source>
@@ -290,8 +290,8 @@ signál, operátora, buňky a hovory.</translation>
         <translation>&amp;Parametry</translation>
     </message>
     <message>
-        <source>Show terminal</source>
-        <translation>Zobrazit terminál</translation>
+        <source>Show &amp;terminal</source>
+        <translation>Zobrazit &amp;terminál</translation>
     </message>
     <message>
         <source>Signal</source>
@@ -318,16 +318,16 @@ signál, operátora, buňky a hovory.</translation>
         <translation>&amp;Rychlost obnovy</translation>
     </message>
     <message>
-        <source>Settings</source>
-        <translation>Nastavení</translation>
+        <source>&amp;Settings</source>
+        <translation>N&amp;astavení</translation>
     </message>
     <message>
-        <source>Debug terminal</source>
-        <translation>Ladicí terminál</translation>
+        <source>&amp;Debug terminal</source>
+        <translation>&amp;Ladicí terminál</translation>
     </message>
     <message>
-        <source>Reconnect when the port returns</source>
-        <translation>Znovu připojit, až se port vrátí</translation>
+        <source>&amp;Reconnect when the port returns</source>
+        <translation>&amp;Znovu připojit, až se port vrátí</translation>
     </message>
     <message>
         <source>&amp;Help</source>
