@@ -245,9 +245,12 @@ int ItemOfCode(const std::vector<std::string>& items, const std::string& code) {
 } // namespace
 
 std::string OperatorPanelText(const TModemStatus& status) {
-    std::string text = Named(status.OperatorNameValid, status.OperatorName) ? status.OperatorName
-                                                                            : "operator not known";
-    if (Named(status.OperatorCodeValid, status.OperatorCode))
+    // A network known by its code alone is named by it: it is no unknown operator.
+    const bool named = Named(status.OperatorNameValid, status.OperatorName);
+    const bool coded = Named(status.OperatorCodeValid, status.OperatorCode);
+    std::string text = named ? status.OperatorName : coded ? status.OperatorCode
+                                                           : "operator not known";
+    if (named && coded)
         text += " (" + status.OperatorCode + ")";
     const std::optional<int> state = RegistrationOf(status);
     const char* registration = state ? RegistrationStateText(*state) : "";

@@ -204,6 +204,9 @@ TEST(OperatorPanelTest, ModeOnlyReplySaysTheOperatorIsNotKnown) {
     ParseOperator("+COPS: 0", s);
     ParseRegistration("+CREG: 0,2", s);
     EXPECT_EQ(OperatorPanelText(s), "operator not known, not registered, searching");
+    ParseOperator("+COPS: 0,2,\"23001\"", s);
+    EXPECT_EQ(OperatorPanelText(s), "23001, not registered, searching")
+        << "a network known by its code alone is named by it";
 }
 
 TEST(OperatorPanelTest, RegistrationTextFollowsTheState) {

@@ -215,7 +215,7 @@ TEST(TextRecords, MissingValuesLeaveTheirNeighboursCloseTogether) {
         {"GSM neighbours without their serving cell", gsmNeighboursAlone,
          "T-Mobile CZ (23001), registered, home network  2 neighbours"},
         {"an operator name of blanks", blankName,
-         "? (23001), registered, home network  LTE B3 1300 PCI 7 RSRP -90.0  [ringing]"},
+         "23001, registered, home network  LTE B3 1300 PCI 7 RSRP -90.0  [ringing]"},
         {"an NR leg of no values", emptyLeg,
          "T-Mobile CZ (23001), registered, home network  5G NSA B3 1300 PCI 7 RSRP -90.0"},
         {"carriers that tell little", carriersOnly,
