@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutBox.h"
+#include "app/HelpWindow.h"
 #include "app/PortComboBox.h"
 #include "app/RadioPanelView.h"
 #include "app/StatusPanel.h"
@@ -20,9 +21,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -36,7 +35,6 @@
 #include <QSocketNotifier>
 #include <QStatusBar>
 #include <QTableWidget>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -351,7 +349,8 @@ void TfrmMain::FormShow(TObject*) {
 
     std::string version;
     VTolmAppInfo1->GetFileVersion(version);
-    setWindowTitle(tr("Celdara, version %1").arg(QString::fromStdString(version)));
+    // The desktop adds the program's name (the application's display name) to the title.
+    setWindowTitle(tr("Version %1").arg(QString::fromStdString(version)));
 
     CreatePortWatch();
     ReadPorts();
@@ -445,25 +444,10 @@ void TfrmMain::mnuDebugTerminalClick(bool checked) {
         termMain->SetVisible(true);
 }
 
-QString TfrmMain::FindHelpDocument() {
-    const QString appDir = QCoreApplication::applicationDirPath();
-    const QStringList candidates = {
-        QDir::current().filePath("doc/index.html"),
-        QDir(appDir).filePath("../share/doc/celdara/index.html"),
-        QStringLiteral(CELDARA_SOURCE_DIR "/doc/index.html"),
-    };
-    for (const QString& path : candidates)
-        if (QFileInfo(path).isFile())
-            return QFileInfo(path).canonicalFilePath();
-    return {};
-}
-
 void TfrmMain::mnuContentClick() {
-    const QString path = FindHelpDocument();
-    if (path.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        QMessageBox::warning(this, tr("Celdara"),
-                             path.isEmpty() ? tr("The help document doc/index.html was not found.")
-                                            : tr("No program is set up to show %1.").arg(path));
+    if (!frmHelp)
+        frmHelp = new THelpWindow(this);
+    frmHelp->ShowContent();
 }
 
 void TfrmMain::mnuAboutClick() {

@@ -4,6 +4,7 @@
 // it the serial component through a SerialModemPort.
 #pragma once
 
+#include "app/LogThrottle.h"
 #include "appinfo/VTolmImprovedForm.h"
 #include "modem/ModemMonitor.h"
 #include "modem/ModemView.h"
@@ -32,6 +33,7 @@ class QVBoxLayout;
 namespace celdara {
 
 class PortComboBox;
+class THelpWindow;
 class SerialModemPort;
 class TRadioPanelView;
 class TNetworkScanDialog;
@@ -84,6 +86,8 @@ public:
     QAction* mnuSearchNetworks = nullptr;
     // The network search's dialog, made at the first search.
     TNetworkScanDialog* dlgNetworkScan = nullptr;
+    // The help's window, made when the help is first asked for.
+    THelpWindow* frmHelp = nullptr;
     QActionGroup* speedGroup = nullptr;
     // The history graph's context menu: what it draws.
     QActionGroup* graphGroup = nullptr;
@@ -99,10 +103,6 @@ public:
     static const TUpdateSpeed UpdateSpeeds[5];
     void SelectUpdateSpeed(int index);
 
-    // Where the help document is: the working folder's doc/, the installed copy, or the
-    // source tree's. Empty when none exists.
-    static QString FindHelpDocument();
-
     // What the history graph draws; the choice is stored in the settings.
     TGraphSeries GraphSeries() const { return graphSeries_; }
 
@@ -114,6 +114,9 @@ public:
     // the reason in `error`. An empty path stops logging.
     bool StartLog(const QString& path, QString& error);
     bool Logging() const { return log_.IsOpen(); }
+    // At most one logged cycle per `seconds` (0: every cycle); stored with the log's file.
+    void SetLogInterval(int seconds);
+    int LogInterval() const { return logThrottle_.Interval(); }
 
     // Ports that came or went (udev's monitor reports them); the box follows and keeps
     // what it shows.
@@ -207,6 +210,7 @@ private:
     // again as another series.
     TSignalHistory signalHistory_{widgets::kHistoryCapacity};
     TRecordFile log_;
+    TLogThrottle logThrottle_;
     // The ports the box offers, kept current by udev's monitor when there is one. The
     // notifier is destroyed before the monitor whose descriptor it watches.
     TPortWatch ports_;

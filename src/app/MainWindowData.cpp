@@ -1,19 +1,33 @@
 // What the main window keeps as data: the signal history and the graph saved on request,
 // and every poll cycle logged to a file the user chose.
+#include "app/FileDialogs.h"
 #include "app/MainWindow.h"
 #include "app/StatusPanel.h"
 #include "appinfo/VTolmAppInfo.h"
 #include "widgets/TrkwXPGraph.h"
 
 #include <QAction>
-#include <QFileDialog>
+#include <QComboBox>
+#include <QImageWriter>
 #include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QStatusBar>
+#include <iterator>
 
 namespace celdara {
+
+namespace {
+// The texts of kLogIntervals, in its order.
+const char* const kLogIntervalTexts[] = {
+    QT_TRANSLATE_NOOP("TfrmMain", "Every cycle"),
+    QT_TRANSLATE_NOOP("TfrmMain", "Every second"),
+    QT_TRANSLATE_NOOP("TfrmMain", "Every 10 seconds"),
+    QT_TRANSLATE_NOOP("TfrmMain", "Every minute"),
+};
+static_assert(std::size(kLogIntervalTexts) == std::size(kLogIntervals));
+} // namespace
 
 void TfrmMain::CreateDataEntries(QMenu* file, QMenu* settings) {
     mnuSaveHistory = file->addAction(tr("Save signal history..."));
@@ -50,8 +64,14 @@ bool TfrmMain::SaveSignalHistory(const QString& path, QString& error) const {
 }
 
 bool TfrmMain::SaveGraphImage(const QString& path, QString& error) const {
-    if (!rkwXPGraph1->grab().save(path, "PNG")) {
-        error = tr("Cannot save the graph to %1.").arg(path);
+    // As the history: in full or not at all, and a failure says why.
+    QSaveFile file(path);
+    QImageWriter writer(&file, "PNG");
+    if (!file.open(QIODevice::WriteOnly) || !writer.write(rkwXPGraph1->grab().toImage()) ||
+        !file.commit()) {
+        const QString reason =
+            file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
+        error = tr("Cannot save the graph to %1: %2").arg(path, reason);
         return false;
     }
     return true;
@@ -65,11 +85,20 @@ bool TfrmMain::StartLog(const QString& path, QString& error) {
         opened = false;
     }
     VTolmAppInfo1->WriteSetting("Log", "File", opened ? path.toStdString() : std::string());
+    logThrottle_.Restart();
     ShowLogState();
     return opened;
 }
 
+void TfrmMain::SetLogInterval(int seconds) {
+    logThrottle_.SetInterval(seconds);
+    VTolmAppInfo1->WriteSetting("Log", "Interval", std::to_string(seconds));
+}
+
 void TfrmMain::RestoreLog() {
+    std::string interval;
+    VTolmAppInfo1->ReadSetting("Log", "Interval", interval, std::to_string(kDefaultLogInterval));
+    logThrottle_.SetInterval(ParseLogInterval(interval));
     std::string stored;
     VTolmAppInfo1->ReadSetting("Log", "File", stored, "");
     QString error;
@@ -78,7 +107,7 @@ void TfrmMain::RestoreLog() {
 }
 
 void TfrmMain::PollCycleCompleted() {
-    if (!log_.IsOpen())
+    if (!log_.IsOpen() || !logThrottle_.Due(TLogThrottle::Clock::now()))
         return;
     TPollRecord record;
     record.Time = std::chrono::system_clock::now();
@@ -112,28 +141,38 @@ void TfrmMain::ShowLogState() {
 }
 
 void TfrmMain::mnuSaveHistoryClick() {
-    const QString path = QFileDialog::getSaveFileName(
-        this, tr("Save signal history"), "signal-history.csv", tr("CSV files (*.csv)"));
+    const QString path = AskSaveFileName(
+        this, {tr("Save signal history"), "signal-history.csv", tr("CSV files (*.csv)")});
     QString error;
     if (!path.isEmpty() && !SaveSignalHistory(path, error))
         QMessageBox::warning(this, tr("Celdara"), error);
 }
 
 void TfrmMain::mnuSaveGraphClick() {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save graph as image"),
-                                                      "signal-graph.png", tr("PNG images (*.png)"));
+    const QString path = AskSaveFileName(
+        this, {tr("Save graph as image"), "signal-graph.png", tr("PNG images (*.png)")});
     QString error;
     if (!path.isEmpty() && !SaveGraphImage(path, error))
         QMessageBox::warning(this, tr("Celdara"), error);
 }
 
 void TfrmMain::mnuLogToFileClick() {
+    QComboBox interval;
+    interval.setObjectName("cmbLogInterval");
+    for (std::size_t i = 0; i < std::size(kLogIntervals); ++i)
+        interval.addItem(tr(kLogIntervalTexts[i]), kLogIntervals[i]);
+    interval.setCurrentIndex(interval.findData(logThrottle_.Interval()));
     // Records are appended, so choosing an existing log is no overwrite.
-    const QString path = QFileDialog::getSaveFileName(
-        this, tr("Log every poll cycle to"), QString::fromStdString(log_.Path()),
-        tr("CSV files (*.csv)"), nullptr, QFileDialog::DontConfirmOverwrite);
+    const QString path =
+        AskSaveFileName(this,
+                        {tr("Log the poll cycles to"), QString::fromStdString(log_.Path()),
+                         tr("CSV files (*.csv)"), QFileDialog::DontConfirmOverwrite},
+                        &interval, tr("&Interval:"));
+    if (path.isEmpty())
+        return;
+    SetLogInterval(interval.currentData().toInt());
     QString error;
-    if (!path.isEmpty() && !StartLog(path, error))
+    if (!StartLog(path, error))
         QMessageBox::warning(this, tr("Celdara"), error);
 }
 

@@ -85,6 +85,17 @@
     </message>
 </context>
 <context>
+    <name>THelpWindow</name>
+    <message>
+        <source>Help</source>
+        <translation>Nápověda</translation>
+    </message>
+    <message>
+        <source>The help (index.html) was not found. It was looked for in:</source>
+        <translation>Nápověda (index.html) nebyla nalezena. Hledala se v:</translation>
+    </message>
+</context>
+<context>
     <name>TNetworkScanDialog</name>
     <message>
         <source>unknown</source>
@@ -173,6 +184,21 @@
     <message>
         <source>%1 is forbidden: the SIM does not allow it, and the modem will most likely be refused there.</source>
         <translation>Síť %1 je zakázaná: SIM ji nepovoluje a modem tam nejspíš bude odmítnut.</translation>
+    </message>
+</context>
+<context>
+    <name>TPlainFileIconProvider</name>
+    <message>
+        <source>Folder</source>
+        <translation>Složka</translation>
+    </message>
+    <message>
+        <source>Special file</source>
+        <translation>Zvláštní soubor</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Soubor</translation>
     </message>
 </context>
 <context>
@@ -342,16 +368,8 @@ signál, operátora, buňky a hovory.</translation>
         <translation>O &amp;programu</translation>
     </message>
     <message>
-        <source>Celdara, version %1</source>
-        <translation>Celdara, verze %1</translation>
-    </message>
-    <message>
-        <source>The help document doc/index.html was not found.</source>
-        <translation>Dokument nápovědy doc/index.html nebyl nalezen.</translation>
-    </message>
-    <message>
-        <source>No program is set up to show %1.</source>
-        <translation>Žádný program není nastaven k zobrazení %1.</translation>
+        <source>Version %1</source>
+        <translation>Verze %1</translation>
     </message>
     <message>
         <source>Save signal history...</source>
@@ -374,8 +392,8 @@ signál, operátora, buňky a hovory.</translation>
         <translation>Historii signálu nelze uložit do %1: %2</translation>
     </message>
     <message>
-        <source>Cannot save the graph to %1.</source>
-        <translation>Graf nelze uložit do %1.</translation>
+        <source>Cannot save the graph to %1: %2</source>
+        <translation>Graf nelze uložit do %1: %2</translation>
     </message>
     <message>
         <source>%1 Logging stopped.</source>
@@ -402,8 +420,28 @@ signál, operátora, buňky a hovory.</translation>
         <translation>Obrázky PNG (*.png)</translation>
     </message>
     <message>
-        <source>Log every poll cycle to</source>
-        <translation>Zapisovat každý cyklus dotazování do</translation>
+        <source>Log the poll cycles to</source>
+        <translation>Zapisovat cykly dotazování do</translation>
+    </message>
+    <message>
+        <source>&amp;Interval:</source>
+        <translation>&amp;Interval:</translation>
+    </message>
+    <message>
+        <source>Every cycle</source>
+        <translation>Každý cyklus</translation>
+    </message>
+    <message>
+        <source>Every second</source>
+        <translation>Každou sekundu</translation>
+    </message>
+    <message>
+        <source>Every 10 seconds</source>
+        <translation>Každých 10 sekund</translation>
+    </message>
+    <message>
+        <source>Every minute</source>
+        <translation>Každou minutu</translation>
     </message>
     <message>
         <source>Show level</source>
