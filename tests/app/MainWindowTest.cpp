@@ -183,9 +183,9 @@ TEST_F(AppTest, AStoredPortThatIsGoneIsStillPutIntoTheBoxAndTried) {
     OpenWindow();
     window->cmbPort->lineEdit()->clear();
     QTest::keyClicks(window->cmbPort->lineEdit(), "ttyGONE9");
+    QTest::keyClick(window->cmbPort->lineEdit(), Qt::Key_Return);
     CloseWindow();
 
-    QTest::keyClick(window->cmbPort->lineEdit(), Qt::Key_Return);
     TfrmMain& w = OpenWindow();
     EXPECT_EQ(w.cmbPort->currentText(), "ttyGONE9");
     ASSERT_TRUE(WaitFor(
