@@ -54,8 +54,7 @@ const TfrmMain::TUpdateSpeed TfrmMain::UpdateSpeeds[5] = {
      QT_TRANSLATE_NOOP("TfrmMain", "= 5 seconds")},
     {QT_TRANSLATE_NOOP("TfrmMain", "1&0 seconds"), 833,
      QT_TRANSLATE_NOOP("TfrmMain", "= 10 seconds")},
-    {QT_TRANSLATE_NOOP("TfrmMain", "1 &minute"), 5000,
-     QT_TRANSLATE_NOOP("TfrmMain", "= 1 minute")},
+    {QT_TRANSLATE_NOOP("TfrmMain", "1 &minute"), 5000, QT_TRANSLATE_NOOP("TfrmMain", "= 1 minute")},
 };
 
 namespace {

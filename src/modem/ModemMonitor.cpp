@@ -391,8 +391,8 @@ void ModemMonitor::TryOpen() {
     } else {
         std::string reason = port_.OpenFailureReason();
         if (!WaitingForPort_) {
-            view_.SetStatusPanel(kPanelPort, "Cannot open " + name +
-                                                 (reason.empty() ? "" : ": " + reason));
+            view_.SetStatusPanel(kPanelPort,
+                                 "Cannot open " + name + (reason.empty() ? "" : ": " + reason));
             TermLine("  Error while opening " + name + ".");
             // The reason, once for each new one: retries every second would bury the
             // terminal under the same explanation.

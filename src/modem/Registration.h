@@ -25,9 +25,9 @@ struct TRegistration {
     TRegDomain Domain = TRegDomain::Cs;
     // True for the unsolicited form (<stat> first), false for the read command's answer.
     bool Unsolicited = false;
-    std::optional<int> Mode; // <n> of the answer, 0..5
-    int State = -1;          // <stat> 0..11 (27.007 7.2, 10.1.19/20/22/23); -1 any other value
-    std::optional<int> AreaCode;        // <lac> / <tac>, when the form gives it
+    std::optional<int> Mode;     // <n> of the answer, 0..5
+    int State = -1;              // <stat> 0..11 (27.007 7.2, 10.1.19/20/22/23); -1 any other value
+    std::optional<int> AreaCode; // <lac> / <tac>, when the form gives it
     std::optional<std::int64_t> CellId; // <ci>
     std::optional<int> Act;             // <AcT>
 

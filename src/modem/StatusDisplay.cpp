@@ -248,8 +248,9 @@ std::string OperatorPanelText(const TModemStatus& status) {
     // A network known by its code alone is named by it: it is no unknown operator.
     const bool named = Named(status.OperatorNameValid, status.OperatorName);
     const bool coded = Named(status.OperatorCodeValid, status.OperatorCode);
-    std::string text = named ? status.OperatorName : coded ? status.OperatorCode
-                                                           : "operator not known";
+    std::string text = named   ? status.OperatorName
+                       : coded ? status.OperatorCode
+                               : "operator not known";
     if (named && coded)
         text += " (" + status.OperatorCode + ")";
     const std::optional<int> state = RegistrationOf(status);
