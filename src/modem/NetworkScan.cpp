@@ -6,7 +6,7 @@
 //
 // <stat> 0 unknown, 1 available, 2 current, 3 forbidden; "any of the formats may be
 // unavailable and should then be an empty field" (SIM800 Series AT Command Manual V1.05,
-// 3.2.22; Huawei MG323 AT Command Interface Specification 8.2.1 writes the same list
+// 3.2.22; Huawei MG323 AT command interface manual, 8.2.1, writes the same list
 // without <AcT>). What modules really send, and is read here:
 // - the two lists of modes and formats after ",,", which are not networks ("(0-4),(0-2)",
 //   "(0, 1, 3)", and broken forms such as ",,(0,1,2,3,4),)" or ",,)");
