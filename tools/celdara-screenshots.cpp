@@ -8,15 +8,24 @@
 //                                     dialog while it searches and with its list
 //   celdara-screenshots --doc FOLDER  only the pictures of the README and the help document,
 //                                     under their names there (screenshot.png, terminal.png,
-//                                     screenshot-lte.png, and screenshot-carriers.png: the
-//                                     LTE modem in its 5G NSA phase, after 40 seconds)
+//                                     screenshot-lte.png, screenshot-carriers.png: the LTE
+//                                     modem in its 5G NSA phase, after 40 seconds,
+//                                     screenshot-cs.png: the LTE modem's window in Czech,
+//                                     screenshot-switching.png: during an operator switch,
+//                                     screenshot-port-failed.png: after the port box was
+//                                     committed to a name that does not open)
 //
 // The window keeps its settings in a temporary folder: the user's own are never touched.
 #include "app/MainWindow.h"
 #include "app/NetworkScanDialog.h"
 #include "app/PortComboBox.h"
 #include "app/QtPlatform.h"
+#include "app/StatusPanel.h"
+#include "app/Translations.h"
 #include "core/Application.h"
+#include "simulator/SimModem.h"
+#include "simulator/SimModemPort.h"
+#include "simulator/SimNetwork.h"
 #include "simulator/SimSerialDevice.h"
 #include "terminal/VTolmTerminal.h"
 #include "widgets/TrkwXPGraph.h"
@@ -26,9 +35,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QGroupBox>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPainter>
+#include <QRadioButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cmath>
@@ -67,21 +81,33 @@ void Wait(int ms) {
     loop.exec();
 }
 
-// The main window polling a built-in simulated modem for `ms`, and its terminal with all
-// traffic shown, as the debug menu entry gives it (no terminal picture without
-// `terminalName`).
-void ShootMainWindow(Shots& shots, const char* port, const QString& windowName,
-                     const QString& terminalName = {}, int ms = 10000) {
+// A new main window with the built-in simulated modem `port` picked in the port box, as the
+// user picks it.
+TfrmMain* OpenPolling(const char* port) {
     auto* window = new TfrmMain(&Application());
     window->show();
     QCoreApplication::processEvents();
-    // Picked in the port box as the user does.
     PortComboBox* box = window->cmbPort;
     const int index = box->findText(QString::fromLatin1(port));
     if (index >= 0) {
         box->setCurrentIndex(index);
         emit box->activated(index);
     }
+    return window;
+}
+
+void CloseWindow(TfrmMain* window) {
+    window->close();
+    delete window;
+    QCoreApplication::processEvents();
+}
+
+// The main window polling a built-in simulated modem for `ms`, and its terminal with all
+// traffic shown, as the debug menu entry gives it (no terminal picture without
+// `terminalName`).
+void ShootMainWindow(Shots& shots, const char* port, const QString& windowName,
+                     const QString& terminalName = {}, int ms = 10000) {
+    TfrmMain* window = OpenPolling(port);
     Wait(ms);
     shots.Save(window->grab().toImage(), windowName);
     if (!terminalName.isEmpty()) {
@@ -90,9 +116,30 @@ void ShootMainWindow(Shots& shots, const char* port, const QString& windowName,
         window->termMain->FlushView();
         shots.Save(window->termMain->Form()->grab().toImage(), terminalName);
     }
-    window->close();
-    delete window;
-    QCoreApplication::processEvents();
+    CloseWindow(window);
+}
+
+// The LTE modem's timetable from its start again, so that the next window meets LTE, as a
+// user's first look does, rather than wherever the earlier pictures left the modem. The
+// device is a 5G module (see SimDeviceOptions), so its NSA phase keeps its NR leg.
+void RestartLteTimetable() {
+    RegisterSimulatedModems().Modem(kLteVirtualModemPort)->Locked([](TSimModem& modem) {
+        modem.Network().SelectAutomatic();
+        modem.Network().SetRadioPlan(SimLteTimetable(), 0, true);
+    });
+}
+
+// The LTE modem's window as a user under a Czech locale sees it; English again afterwards.
+void ShootCzech(Shots& shots) {
+    const QLocale czech(QLocale::Czech, QLocale::Czechia);
+    QLocale::setDefault(czech);
+    if (InstallTranslations(czech) == 0)
+        std::fprintf(stderr, "celdara-screenshots: no Czech translation found\n");
+    RestartLteTimetable();
+    ShootMainWindow(shots, kLteVirtualModemPort, "screenshot-cs.png");
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    QLocale::setDefault(english);
+    InstallTranslations(english);
 }
 
 // Lets the event loop run until `done` or for at most `ms` milliseconds.
@@ -105,15 +152,84 @@ bool WaitUntil(const std::function<bool()>& done, int ms) {
     return true;
 }
 
+// Types `text` into `widget` key by key, as the keyboard does.
+void TypeKeys(QWidget* widget, const QString& text, Qt::Key key = Qt::Key_unknown) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(widget, &press);
+        QCoreApplication::sendEvent(widget, &release);
+    }
+    if (key != Qt::Key_unknown) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget, &press);
+        QCoreApplication::sendEvent(widget, &release);
+    }
+}
+
+// The LTE modem's window while it switches to another operator the user clicked: the status
+// bar says so, and the panels keep their layout without the values of the old network.
+void ShootSwitching(Shots& shots) {
+    RestartLteTimetable();
+    TfrmMain* window = OpenPolling(kLteVirtualModemPort);
+    const auto checkedItem = [window] {
+        for (QAbstractButton* item : window->rgpOperators->findChildren<QRadioButton*>())
+            if (item->isChecked())
+                return item;
+        return static_cast<QAbstractButton*>(nullptr);
+    };
+    if (!WaitUntil([&] { return window->rgpOperators->isEnabled() && checkedItem(); }, 15000)) {
+        std::fprintf(stderr, "celdara-screenshots: the LTE modem's operators were not shown\n");
+        CloseWindow(window);
+        return;
+    }
+    Wait(3000);
+    // The first operator other than the network the modem is on (item 0 is Auto select),
+    // told by the code in brackets that ends both texts.
+    const QString current = window->StatusPanels[kPanelOperator]->text();
+    const QList<QRadioButton*> items = window->rgpOperators->findChildren<QRadioButton*>();
+    for (int i = 1; i < items.size(); ++i) {
+        const QString text = items[i]->text();
+        const QString code = text.mid(text.lastIndexOf('('));
+        if (!items[i]->isChecked() && !current.contains(code)) {
+            items[i]->click();
+            break;
+        }
+    }
+    const auto switching = [window] { return !window->StatusBar1->currentMessage().isEmpty(); };
+    if (WaitUntil(switching, 10000)) {
+        Wait(700);
+        if (switching())
+            shots.Save(window->grab().toImage(), "screenshot-switching.png");
+        else
+            std::fprintf(stderr, "celdara-screenshots: the switch ended before the picture\n");
+    } else {
+        std::fprintf(stderr, "celdara-screenshots: the operator switch did not start\n");
+    }
+    CloseWindow(window);
+}
+
+// The LTE modem's window a few seconds after the port box was committed to a name that does
+// not open (one keystroke too many and Enter): no values left, the port panel says why.
+void ShootPortFailed(Shots& shots) {
+    RestartLteTimetable();
+    TfrmMain* window = OpenPolling(kLteVirtualModemPort);
+    WaitUntil([window] { return window->Monitor().CompletedCycles() >= 2; }, 20000);
+    Wait(3000);
+    QLineEdit* edit = window->cmbPort->lineEdit();
+    edit->setFocus();
+    edit->end(false);
+    TypeKeys(edit, QStringLiteral("s"), Qt::Key_Return);
+    Wait(4000);
+    shots.Save(window->grab().toImage(), "screenshot-port-failed.png");
+    CloseWindow(window);
+}
+
 // The network search on the simulated GSM modem: the dialog while the modem searches, and
 // with the networks it found.
 void ShootNetworkScan(Shots& shots) {
-    auto* window = new TfrmMain(&Application());
-    window->show();
-    QCoreApplication::processEvents();
-    PortComboBox* box = window->cmbPort;
-    box->setCurrentIndex(box->findText(QString::fromLatin1(kVirtualModemPort)));
-    emit box->activated(box->currentIndex());
+    TfrmMain* window = OpenPolling(kVirtualModemPort);
     if (WaitUntil([&] { return window->mnuSearchNetworks->isEnabled(); }, 15000)) {
         window->mnuSearchNetworks->trigger();
         Wait(2500);
@@ -124,9 +240,7 @@ void ShootNetworkScan(Shots& shots) {
     } else {
         std::fprintf(stderr, "celdara-screenshots: the simulated modem was not polled\n");
     }
-    window->close();
-    delete window;
-    QCoreApplication::processEvents();
+    CloseWindow(window);
 }
 
 // The terminal on its own with traffic of every colour, both entry lines and the
@@ -274,8 +388,9 @@ int Usage(std::FILE* to) {
                  "usage: celdara-screenshots [--doc] FOLDER\n"
                  "Writes pictures of the main window, the terminal, the graph, the gauges and\n"
                  "the network search into FOLDER; with --doc only screenshot.png, terminal.png,\n"
-                 "screenshot-lte.png and screenshot-carriers.png, the pictures of the\n"
-                 "README and the help document\n"
+                 "screenshot-lte.png, screenshot-carriers.png, screenshot-cs.png,\n"
+                 "screenshot-switching.png and screenshot-port-failed.png, the pictures of\n"
+                 "the README and the help document\n"
                  "(celdara-screenshots --doc doc).\n");
     return to == stdout ? 0 : 2;
 }
@@ -317,6 +432,9 @@ int main(int argc, char** argv) {
         ShootMainWindow(shots, kLteVirtualModemPort, "screenshot-lte.png");
         // Past the 25 seconds of LTE alone, in the middle of the NR leg's phase.
         ShootMainWindow(shots, kLteVirtualModemPort, "screenshot-carriers.png", {}, 40000);
+        ShootCzech(shots);
+        ShootSwitching(shots);
+        ShootPortFailed(shots);
     } else {
         ShootMainWindow(shots, kVirtualModemPort, "main-window.png", "terminal-in-program.png");
         ShootMainWindow(shots, kLteVirtualModemPort, "main-window-lte.png");
