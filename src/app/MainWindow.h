@@ -14,6 +14,7 @@
 #include "widgets/GraphGeometry.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QString>
 #include <memory>
 
@@ -205,6 +206,10 @@ private:
     TGraphSeries graphSeries_ = TGraphSeries::Level;
     int gridRowHeight_ = 0;
     QButtonGroup* operatorButtons_ = nullptr;
+    // The operator button that had the focus when a switch disabled the group, and where Qt
+    // moved the focus then: the button takes it back unless the user has moved it since.
+    QPointer<QWidget> operatorFocus_;
+    QPointer<QWidget> focusDuringSwitch_;
     bool shown_ = false;
     // What the graph was given, with the times, for saving the history and for drawing it
     // again as another series.

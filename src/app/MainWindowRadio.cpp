@@ -83,7 +83,13 @@ void TfrmMain::FitCellGrid() {
 
 void TfrmMain::SetGraphSample(const TGraphSample& sample) {
     signalHistory_.Add(std::chrono::system_clock::now(), sample);
-    // A cycle that did not measure what the graph draws holds the line where it was.
+    // A cycle that measured nothing at all (no level: a cleared status, a time-out) shows no
+    // value in every series; one that measured the level but not what the graph draws holds
+    // the line where it was.
+    if (sample.Level < 0) {
+        rkwXPGraph1->SetUsageValue(widgets::TrkwXPGraph::kNoValue);
+        return;
+    }
     const std::optional<int> value = SeriesValueOf(sample, graphSeries_);
     rkwXPGraph1->SetUsageValue(value.value_or(rkwXPGraph1->UsageValue()));
 }

@@ -7,6 +7,7 @@
 #include "terminal/VTolmTerminal.h"
 #include "widgets/TrkwXPGraph.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QLabel>
@@ -44,7 +45,26 @@ void TfrmMain::SetConnectionLabel(const std::string& text) {
 }
 
 void TfrmMain::SetOperatorGroupEnabled(bool enabled) {
-    rgpOperators->setEnabled(enabled);
+    // The group's own state, not the window's: a modal dialog disables both.
+    if (enabled != rgpOperators->testAttribute(Qt::WA_ForceDisabled))
+        return;
+    if (!enabled) {
+        // A disabled button loses the focus, and the keyboard user who just picked an
+        // operator with Space would have to Tab back into the group.
+        // The pick is the checked button: an arrow key clicks the next one before it moves
+        // the focus there.
+        QWidget* focus = QApplication::focusWidget();
+        operatorFocus_ = focus && rgpOperators->isAncestorOf(focus)
+                             ? operatorButtons_->checkedButton()
+                             : nullptr;
+        rgpOperators->setEnabled(false);
+        focusDuringSwitch_ = QApplication::focusWidget();
+        return;
+    }
+    rgpOperators->setEnabled(true);
+    if (operatorFocus_ && QApplication::focusWidget() == focusDuringSwitch_.data())
+        operatorFocus_->setFocus(Qt::OtherFocusReason);
+    operatorFocus_ = nullptr;
 }
 
 void TfrmMain::SetOperatorItems(const std::vector<std::string>& items) {

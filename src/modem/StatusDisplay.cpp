@@ -192,12 +192,16 @@ std::optional<int> ServingCellKey(const TModemStatus& status) {
 } // namespace
 
 int GraphValueOf(const TModemStatus& status, int& LastServingChannel) {
+    // A cell without a level is not yet a change worth a spike: it spikes when it has one.
+    const std::optional<int> level = MeasuredSignalLevelOf(status);
+    if (!level)
+        return -1;
     const std::optional<int> key = ServingCellKey(status);
     if (key && *key != LastServingChannel) {
         LastServingChannel = *key;
         return 100;
     }
-    return SignalLevelOf(status);
+    return *level;
 }
 
 TGraphSample GraphSampleOf(const TModemStatus& status, int& LastServingChannel) {

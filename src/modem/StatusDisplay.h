@@ -32,16 +32,18 @@ TAccessTech ServingTechOf(const TModemStatus& status);
 int LevelOfRsrp(double dbm);
 int LevelOfRscp(double dbm);
 
-// The signal level of the bar and the history, 0..100. On LTE and NR, or when +CSQ knew no
-// level (99), the RSRP; on UMTS with +CSQ at 99 the RSCP; otherwise the +CSQ level as it
-// always was, or 0 when there is none.
+// The signal level, 0..100. On LTE and NR, or when +CSQ knew no level (99), the RSRP; on
+// UMTS with +CSQ at 99 the RSCP; otherwise the +CSQ level as it always was, or 0 when there
+// is none.
 int SignalLevelOf(const TModemStatus& status);
-// The same level where something measured it; nothing where the bar shows 0 for want of a
-// measurement (no RSRP or RSCP it takes, and no +CSQ level of 0..31).
+// The same level where something measured it, the level of the bar and the history;
+// nothing for want of a measurement (no RSRP or RSCP it takes, and no +CSQ level of 0..31).
 std::optional<int> MeasuredSignalLevelOf(const TModemStatus& status);
 
-// The value for the graph. A serving cell that differs from LastServingChannel shows as a
-// full-height spike (100) once and becomes the last one; otherwise SignalLevelOf. A GSM
+// The value for the graph: -1, no value, where nothing measured a level (a cleared status,
+// +CSQ 99 without an RSRP or RSCP to take), so that the bar and the history show none
+// rather than 0 %. A serving cell with a level that differs from LastServingChannel shows
+// as a full-height spike (100) once and becomes the last one; otherwise the level. A GSM
 // cell of ^MONI is its channel; a radio cell is a negative number made of its technology,
 // channel and physical id (-1, the start, is never one).
 int GraphValueOf(const TModemStatus& status, int& LastServingChannel);

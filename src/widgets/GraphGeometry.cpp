@@ -162,9 +162,11 @@ std::string FormatMean(double mean, const NumberFormat& format) {
 }
 
 std::string StatisticsText(int maxValue, double mean, int usageValue, const NumberFormat& format) {
+    // Below 0 nothing was measured: a dash, not a number nobody measured.
+    const int shown = std::max(usageValue, 0);
     std::string text = "Max: " + std::to_string(maxValue) + "  Avg: " + FormatMean(mean, format) +
-                       "  Curr: " + std::to_string(usageValue);
-    const int spaces = DecimalDigits(maxValue) - DecimalDigits(usageValue) + 1;
+                       "  Curr: " + (usageValue < 0 ? std::string("-") : std::to_string(shown));
+    const int spaces = DecimalDigits(maxValue) - DecimalDigits(shown) + 1;
     if (spaces > 0)
         text.append(static_cast<std::size_t>(spaces), ' ');
     return text;

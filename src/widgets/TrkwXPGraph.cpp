@@ -127,14 +127,20 @@ void TrkwXPGraph::SetBackGround(const QColor& color) {
 }
 
 void TrkwXPGraph::SetUsageValue(int value) {
-    if (value < 0)
-        value = 0;
-    if (value > maxValue_)
-        value = maxValue_;
-    usageValue_ = value;
-    mean_.Add(value);
+    if (value < 0) {
+        usageValue_ = kNoValue;
+    } else {
+        usageValue_ = std::min(value, maxValue_);
+        mean_.Add(usageValue_);
+    }
     if (!active_)
         Refresh();
+}
+
+QString TrkwXPGraph::UsageBarText() const {
+    if (usageValue_ < 0)
+        return QString(QChar(0x2013));
+    return QString::fromStdString(UsageText(usageValue_ + valueOffset_, usageLabel_.toStdString()));
 }
 
 void TrkwXPGraph::SetUsageLabel(const QString& label) {
@@ -169,7 +175,9 @@ void TrkwXPGraph::SetValueOffset(int offset) {
 
 void TrkwXPGraph::ReplaceHistory(const std::vector<int>& values) {
     history_.Assign(values);
-    usageValue_ = values.empty() ? 0 : std::clamp(values.back(), 0, std::max(maxValue_, 0));
+    usageValue_ = values.empty()      ? 0
+                  : values.back() < 0 ? kNoValue
+                                      : std::min(values.back(), std::max(maxValue_, 0));
     usageSurface_->update();
     historySurface_->update();
 }
@@ -294,11 +302,10 @@ void TrkwXPGraph::PaintUsage(TrkwShape& shape, QPainter& p) {
     const int h = shape.height();
     p.fillRect(0, 0, w, h, shape.Brush());
 
-    const QString text =
-        QString::fromStdString(UsageText(usageValue_ + valueOffset_, usageLabel_.toStdString()));
+    const QString text = UsageBarText();
     const QFontMetrics fm(graphFont_);
-    const UsageBarGeometry bar =
-        ComputeUsageBar(w, h, fm.horizontalAdvance(text), fm.height(), usageValue_, maxValue_);
+    const UsageBarGeometry bar = ComputeUsageBar(w, h, fm.horizontalAdvance(text), fm.height(),
+                                                 std::max(usageValue_, 0), maxValue_);
     p.setFont(graphFont_);
     p.setPen(graphFontColor_);
     p.drawText(bar.textLeft, bar.textTop + fm.ascent(), text);
@@ -322,22 +329,30 @@ void TrkwXPGraph::PaintHistory(TrkwShape& shape, QPainter& p) {
     for (int x : grid.verticalX)
         p.drawLine(x, kBevelInset, x, h - kBevelInset);
 
-    const std::vector<GraphPoint> points = ComputeHistoryPoints(history_.Values(), w, h, maxValue_);
-    if (points.empty())
-        return;
+    const std::deque<int>& values = history_.Values();
+    const std::vector<GraphPoint> points = ComputeHistoryPoints(values, w, h, maxValue_);
     // Only the part that can be seen: the history may be far wider than the surface.
     auto first =
         std::find_if(points.begin(), points.end(), [](const GraphPoint& pt) { return pt.x >= -1; });
     if (first != points.begin())
         --first;
-    QPolygon line;
-    for (auto it = first; it != points.end(); ++it)
-        line << QPoint(it->x, it->y);
     p.setPen(colorHistoryGridLine_);
-    if (line.size() == 1)
-        p.drawPoint(line.front());
-    else
-        p.drawPolyline(line);
+    // A sample without a value breaks the line: the gap shows that nothing was measured.
+    QPolygon line;
+    for (auto it = first;; ++it) {
+        const bool gap = it == points.end() || values[std::size_t(it - points.begin())] < 0;
+        if (!gap) {
+            line << QPoint(it->x, it->y);
+            continue;
+        }
+        if (line.size() == 1)
+            p.drawPoint(line.front());
+        else if (line.size() > 1)
+            p.drawPolyline(line);
+        line.clear();
+        if (it == points.end())
+            return;
+    }
 }
 
 void TrkwXPGraph::PaintStatPlate(TrkwShape& shape, QPainter& p) {

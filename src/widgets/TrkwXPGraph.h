@@ -53,8 +53,14 @@ public:
     QColor BackGround() const;
     void SetBackGround(const QColor& color);
 
+    // Below 0 (kNoValue) nothing was measured: the bar is empty under a dash, the history
+    // has a gap there and the mean leaves it out.
+    static constexpr int kNoValue = -1;
     int UsageValue() const { return usageValue_; }
     void SetUsageValue(int value);
+
+    // The text under the bar: the value with its unit, or a dash for no value.
+    QString UsageBarText() const;
 
     QString UsageLabel() const { return usageLabel_; }
     void SetUsageLabel(const QString& label);

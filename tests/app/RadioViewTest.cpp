@@ -467,7 +467,7 @@ TEST_F(AppTest, TheGraphsMenuDrawsRsrpOrSinrAndIsRemembered) {
     EXPECT_EQ(again.rkwXPGraph1->UsageLabel(), "%");
     EXPECT_EQ(again.rkwXPGraph1->MaxValue(), 100);
     again.SetGraphSample({-1, std::nullopt, std::nullopt});
-    EXPECT_EQ(again.rkwXPGraph1->UsageValue(), 0);
+    EXPECT_EQ(again.rkwXPGraph1->UsageValue(), widgets::TrkwXPGraph::kNoValue);
 }
 
 TEST_F(AppTest, UnderACzechLocaleTheRadioTextsAreCzech) {

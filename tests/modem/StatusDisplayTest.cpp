@@ -184,11 +184,56 @@ TEST(GraphValueTest, TheSampleCarriesTheServingRsrpAndSinr) {
     EXPECT_EQ(GraphSampleOf(MoniStatus(), last), (TGraphSample{100, {}, {}}));
 }
 
-TEST(GraphValueTest, NoLevelAndNoNewCellGivesZero) {
+TEST(GraphValueTest, NothingMeasuredIsNoValueAndSpikesNoCell) {
+    TModemStatus cleared = testing::SampleLteStatus();
+    ClearModemStatus(cleared);
+    TModemStatus gsmCsq99 = MoniStatus();
+    ParseSignalQuality("+CSQ: 99,99", gsmCsq99);
+    TModemStatus lteCsq99NoRsrp = testing::SampleLteStatus();
+    ParseSignalQuality("+CSQ: 99,99", lteCsq99NoRsrp);
+    lteCsq99NoRsrp.Radio.Serving.Rsrp.reset();
+    TModemStatus umtsCsq99NoRscp = UmtsStatus();
+    ParseSignalQuality("+CSQ: 99,99", umtsCsq99NoRscp);
+    umtsCsq99NoRscp.Radio.Serving.Rscp.reset();
+    TModemStatus lteCsq99 = testing::SampleLteStatus();
+    ParseSignalQuality("+CSQ: 99,99", lteCsq99);
+    const struct {
+        const char* name;
+        TModemStatus status;
+        int value;
+    } cases[] = {
+        {"never polled", TModemStatus{}, -1},
+        {"cleared for a switch or a failed port", cleared, -1},
+        {"GSM cell with +CSQ 99", gsmCsq99, -1},
+        {"LTE cell with +CSQ 99 and no RSRP", lteCsq99NoRsrp, -1},
+        {"UMTS cell with +CSQ 99 and no RSCP", umtsCsq99NoRscp, -1},
+        {"LTE cell with +CSQ 99 measured by its RSRP", lteCsq99, 47},
+        {"GSM cell with a +CSQ level", MoniStatus(), 50},
+    };
+    for (const auto& c : cases) {
+        // The cell is the last one shown, so that a level is not hidden behind a spike.
+        int last = -1;
+        TModemStatus known = c.status;
+        known.Radio.Serving.Rsrp = -92;
+        known.Radio.Serving.Rscp = -70;
+        ParseSignalQuality("+CSQ: 16,0", known);
+        GraphValueOf(known, last);
+        const int before = last;
+        EXPECT_EQ(GraphValueOf(c.status, last), c.value) << c.name;
+        EXPECT_EQ(last, before) << c.name;
+    }
+}
+
+TEST(GraphValueTest, ANewCellWithoutALevelSpikesWhenItGetsOne) {
     int last = -1;
-    TModemStatus s;
-    EXPECT_EQ(GraphValueOf(s, last), 0);
+    TModemStatus s = MoniStatus();
+    ParseSignalQuality("+CSQ: 99,99", s);
+    EXPECT_EQ(GraphValueOf(s, last), -1);
     EXPECT_EQ(last, -1);
+    ParseSignalQuality("+CSQ: 16,0", s);
+    EXPECT_EQ(GraphValueOf(s, last), 100);
+    EXPECT_EQ(last, 23);
+    EXPECT_EQ(GraphValueOf(s, last), 50);
 }
 
 TEST(OperatorPanelTest, CombinesNameCodeAndRegistration) {

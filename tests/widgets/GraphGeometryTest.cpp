@@ -173,6 +173,8 @@ TEST(StatisticsText, EndsWithCurrentValuePaddedToTheWidthOfMax) {
     EXPECT_EQ(StatisticsText(100, 50.0, 7, fmt), "Max: 100  Avg: 50.00  Curr: 7   ");
     EXPECT_EQ(StatisticsText(100, 50.0, 57, fmt), "Max: 100  Avg: 50.00  Curr: 57  ");
     EXPECT_EQ(StatisticsText(100, 50.0, 100, fmt), "Max: 100  Avg: 50.00  Curr: 100 ");
+    // Nothing measured: a dash in a digit's room, not -1.
+    EXPECT_EQ(StatisticsText(100, 50.0, -1, fmt), "Max: 100  Avg: 50.00  Curr: -   ");
 }
 
 TEST(StatisticsText, NoNegativePaddingWhenTheValueIsWiderThanMax) {

@@ -62,12 +62,48 @@ TEST_F(GraphTest, CaptionsAreReadBackFromTheBoxes) {
     EXPECT_EQ(graph->HistoryCaption(), "Signal History");
 }
 
-TEST_F(GraphTest, UsageValueIsClampedToTheScale) {
-    graph->SetUsageValue(-1);
-    EXPECT_EQ(graph->UsageValue(), 0);
-    graph->SetUsageValue(150);
-    EXPECT_EQ(graph->UsageValue(), 100);
-    EXPECT_EQ(graph->History().Values().back(), 100);
+TEST_F(GraphTest, UsageValueIsClampedToTheScaleAndBelowZeroIsNoValue) {
+    const struct {
+        const char* name;
+        int value;
+        int shown;
+        QString text;
+    } cases[] = {
+        {"on the scale", 57, 57, "57 %"},
+        {"zero is a measured zero", 0, 0, "0 %"},
+        {"above the scale", 150, 100, "100 %"},
+        {"the no-value mark", -1, TrkwXPGraph::kNoValue, QString(QChar(0x2013))},
+        {"far below zero", -50, TrkwXPGraph::kNoValue, QString(QChar(0x2013))},
+    };
+    graph->SetUsageLabel("%");
+    for (const auto& c : cases) {
+        graph->SetUsageValue(c.value);
+        EXPECT_EQ(graph->UsageValue(), c.shown) << c.name;
+        EXPECT_EQ(graph->History().Values().back(), c.shown) << c.name;
+        EXPECT_EQ(graph->UsageBarText(), c.text) << c.name;
+    }
+}
+
+TEST_F(GraphTest, NoValueBreaksTheHistoryLine) {
+    graph->SetColorHistoryGridLine(QColor(0, 255, 0));
+    graph->SetColorHistoryGrid(QColor(0, 128, 0));
+    for (int i = 0; i < 30; ++i)
+        graph->SetUsageValue(i >= 10 && i < 20 ? TrkwXPGraph::kNoValue : 50);
+    const QImage img = Surface("historySurface");
+    const int w = img.width();
+    const int lineY = img.height() - RoundHalfEven(50 * static_cast<double>(img.height()) / 100);
+    // The newest sample is at the right edge: samples 0..9 and 20..29 draw, 10..19 not,
+    // nor a line down to them.
+    const auto lit = [&](int x) {
+        for (int y = 0; y < img.height(); ++y)
+            if (img.pixelColor(x, y) == QColor(0, 255, 0))
+                return true;
+        return false;
+    };
+    EXPECT_EQ(img.pixelColor(w - 5, lineY), QColor(0, 255, 0));
+    EXPECT_EQ(img.pixelColor(w - 25, lineY), QColor(0, 255, 0));
+    for (int x = w - 20; x <= w - 11; ++x)
+        EXPECT_FALSE(lit(x)) << "column " << x << " is in the gap";
 }
 
 TEST_F(GraphTest, EveryAssignmentAddsOnePointAndHistoryStopsAt1001) {
@@ -231,6 +267,20 @@ TEST_F(GraphTest, FullBarShowsThreeColourBands) {
                                               : QColor(0, 255, 0);
         EXPECT_EQ(rows[i], expected) << "k=" << k;
     }
+}
+
+TEST_F(GraphTest, NoValueLeavesTheBarDarkAndTheMeanAlone) {
+    graph->SetColorHalf(QColor(0, 255, 0));
+    graph->SetColorUsageBarBack(QColor(0, 64, 0));
+    graph->SetDisplayStat(true);
+    graph->SetUsageValue(40);
+    graph->SetUsageValue(TrkwXPGraph::kNoValue);
+    for (const QColor& c : SegmentColumn(Surface("usageSurface")))
+        EXPECT_EQ(c, QColor(0, 64, 0));
+    EXPECT_DOUBLE_EQ(graph->Mean().Mean(), 40.0);
+    EXPECT_TRUE(graph->StatisticsText().contains("Curr: -"))
+        << graph->StatisticsText().toStdString();
+    EXPECT_FALSE(graph->StatisticsText().contains("-1"));
 }
 
 TEST_F(GraphTest, ValueTextIsDrawnUnderTheBarInTheGraphFontColour) {
