@@ -301,9 +301,8 @@ void ModemMonitor::ForgetReadings() {
     Model_.clear();
     LayoutTech_ = TAccessTech::Unknown;
     view_.SetStatusPanel(kPanelDevice, "");
+    // The refresh's sample of a cleared status is the history's gap.
     RefreshDisplay();
-    // After the refresh: its sample of a cleared status is a level, not the gap.
-    view_.SetGraphValue(-1);
 }
 
 bool ModemMonitor::NoteLostPort() {

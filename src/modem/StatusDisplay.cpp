@@ -157,12 +157,6 @@ std::optional<int> RadioSignalLevelOf(const TModemStatus& status) {
 
 } // namespace
 
-int SignalLevelOf(const TModemStatus& status) {
-    if (const std::optional<int> level = RadioSignalLevelOf(status))
-        return *level;
-    return status.LevelValid ? status.Level : 0;
-}
-
 std::optional<int> MeasuredSignalLevelOf(const TModemStatus& status) {
     if (const std::optional<int> level = RadioSignalLevelOf(status))
         return level;

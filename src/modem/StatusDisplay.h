@@ -32,12 +32,10 @@ TAccessTech ServingTechOf(const TModemStatus& status);
 int LevelOfRsrp(double dbm);
 int LevelOfRscp(double dbm);
 
-// The signal level, 0..100. On LTE and NR, or when +CSQ knew no level (99), the RSRP; on
-// UMTS with +CSQ at 99 the RSCP; otherwise the +CSQ level as it always was, or 0 when there
-// is none.
-int SignalLevelOf(const TModemStatus& status);
-// The same level where something measured it, the level of the bar and the history;
-// nothing for want of a measurement (no RSRP or RSCP it takes, and no +CSQ level of 0..31).
+// The signal level of the bar and the history, 0..100. On LTE and NR, or when +CSQ knew no
+// level (99), the RSRP; on UMTS with +CSQ at 99 the RSCP; otherwise the +CSQ level as it
+// always was; nothing for want of a measurement (no RSRP or RSCP it takes, and no +CSQ
+// level of 0..31).
 std::optional<int> MeasuredSignalLevelOf(const TModemStatus& status);
 
 // The value for the graph: -1, no value, where nothing measured a level (a cleared status,

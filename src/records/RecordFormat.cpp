@@ -120,7 +120,7 @@ TCellFields CellFields(const TCellInfo& cell) {
     return out;
 }
 
-// The level of the window's bar, no value where nothing measured one (the bar shows 0).
+// The level of the window's bar, no value where nothing measured one (the bar shows none).
 Value ShownSignalLevel(const TModemStatus& s) {
     const std::optional<int> level = MeasuredSignalLevelOf(s);
     return Number(level.has_value(), level.value_or(0));

@@ -95,10 +95,10 @@ TEST(SignalLevelTest, ChoosesTheMeasurementTheTechnologyHas) {
         {"UMTS with +CSQ 99 takes the RSCP", csq(UmtsStatus(), "+CSQ: 99,99"), 37},
         {"5G NSA without anchor RSRP takes the leg's", nsaLegOnly, 25},
         {"an RSRP that is no number is none", lteNaN, 50},
-        {"nothing at all", TModemStatus{}, 0},
+        {"nothing at all: no level", TModemStatus{}, -1},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SignalLevelOf(c.status), c.level) << c.name;
+        EXPECT_EQ(MeasuredSignalLevelOf(c.status).value_or(-1), c.level) << c.name;
 }
 
 TEST(BandOfChannelTest, NamesTheGsmBands) {

@@ -315,7 +315,7 @@ TEST(RadioRecords, TheGsmColumnsStayWhereStoredFilesHaveThem) {
         SCOPED_TRACE(c.name);
         TPollRecord r = gsmOnly;
         r.Status.Radio = c.radio;
-        const std::string level = std::to_string(SignalLevelOf(r.Status));
+        const std::string level = std::to_string(MeasuredSignalLevelOf(r.Status).value_or(-1));
         auto withLevel = [&](std::string line, const std::string& before,
                              const std::string& after) {
             const std::size_t at = line.find(before + "50" + after);
