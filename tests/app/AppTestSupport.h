@@ -9,12 +9,15 @@
 #include "simulator/SimSerialDevice.h"
 
 #include <QDir>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 QT_END_NAMESPACE
 
 namespace celdara::testing {
@@ -58,6 +61,18 @@ protected:
     }
 
     bool WaitFor(const std::function<bool()>& done, int ms) { return QTest::qWaitFor(done, ms); }
+
+    // One keystroke too many in the port box, committed with Enter: a port that does not
+    // exist. Returns once the machine tries it and the display has refreshed meanwhile.
+    void CommitMistypedPort() {
+        QLineEdit& edit = *window->cmbPort->lineEdit();
+        edit.setFocus();
+        edit.end(false);
+        QTest::keyClicks(&edit, "s");
+        QTest::keyClick(&edit, Qt::Key_Return);
+        ASSERT_TRUE(WaitFor([&] { return window->Monitor().State() == msOpen; }, 3000));
+        QTest::qWait(3 * window->tmrShow->Interval() + 1100);
+    }
 
     QString ConfigFile(const QString& name) const {
         return QDir(configDir.path()).filePath("Celdara/" + name);

@@ -30,15 +30,7 @@ TEST_F(AppTest, AFailedPortLeavesNoValueOnScreen) {
     ASSERT_GT(w.rkwXPGraph1->UsageValue(), 0);
     ASSERT_TRUE(w.StatusPanels[kPanelDevice]->text().startsWith("Device: "));
 
-    // One keystroke too many, committed: a port that does not exist.
-    QLineEdit& edit = *w.cmbPort->lineEdit();
-    edit.setFocus();
-    edit.end(false);
-    QTest::keyClicks(&edit, "s");
-    QTest::keyClick(&edit, Qt::Key_Return);
-    ASSERT_TRUE(WaitFor([&] { return w.Monitor().State() == msOpen; }, 3000));
-    // The display timer refreshes the window several times meanwhile.
-    QTest::qWait(3 * w.tmrShow->Interval() + 1100);
+    CommitMistypedPort();
 
     EXPECT_TRUE(w.StatusPanels[kPanelPort]->text().startsWith("Cannot open virtual-lte-modems"))
         << w.StatusPanels[kPanelPort]->text().toStdString();

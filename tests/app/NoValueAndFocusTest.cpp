@@ -40,14 +40,7 @@ TEST_F(AppTest, AFailedPortShowsNoValueInTheBarAndAGapInTheHistory) {
     ASSERT_TRUE(graph.UsageBarText().endsWith(" %")) << graph.UsageBarText().toStdString();
     QTest::qWait(2 * w.tmrShow->Interval());
 
-    QLineEdit& edit = *w.cmbPort->lineEdit();
-    edit.setFocus();
-    edit.end(false);
-    QTest::keyClicks(&edit, "s");
-    QTest::keyClick(&edit, Qt::Key_Return);
-    ASSERT_TRUE(WaitFor([&] { return w.Monitor().State() == msOpen; }, 3000));
-    // Refreshes of the display and of the graph's own timer in between.
-    QTest::qWait(3 * w.tmrShow->Interval() + 1100);
+    CommitMistypedPort();
 
     EXPECT_EQ(graph.UsageValue(), TrkwXPGraph::kNoValue);
     EXPECT_FALSE(graph.UsageBarText().contains('%')) << graph.UsageBarText().toStdString();
